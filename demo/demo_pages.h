@@ -1,0 +1,44 @@
+// The page generators behind the demo sites, one file each.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "demo/demo_catalogue.h"
+#include "demo/demo_sites.h"
+
+namespace pel::demo {
+
+struct DemoRequest {
+    int site = 0;          // 1..6, 0 for the update host
+    std::string method;    // "GET", "POST", "HEAD"
+    std::string path;      // without the query
+    std::string query;     // raw query string after "?", still percent-encoded
+    std::string body;
+};
+
+struct DemoResponse {
+    int status = 200;
+    std::string contentType = "text/html";
+    Bytes body;
+};
+
+struct DemoContext {
+    std::array<std::string, 7> baseUrl;       // "http://127.0.0.1:<port>"
+    std::array<std::string, 7> domainMarker;  // "127.0.0.1:<port>"
+    std::string updateUtf8Version;
+    std::string updateUtf8Address;
+};
+
+// Each returns true when it served the request.
+bool serveCommonPages(const DemoContext& ctx, const DemoRequest& req, DemoResponse& res);
+bool serveSite1Pages(const DemoContext& ctx, const DemoRequest& req, DemoResponse& res);
+bool serveSearchPages(const DemoContext& ctx, const DemoRequest& req, DemoResponse& res);
+bool serveChapterPages(const DemoContext& ctx, const DemoRequest& req, DemoResponse& res);
+
+// "%XX" sequences (and "+" as a space) decoded to raw bytes.
+std::string percentDecode(const std::string& encoded);
+// The value of one query parameter, still encoded; empty when absent.
+std::string queryValue(const std::string& query, const std::string& name);
+
+}  // namespace pel::demo

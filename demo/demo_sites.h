@@ -1,0 +1,58 @@
+// The embedded demo sites: six novel sites and the update-information page on loopback, each
+// site on a port of its own, serving every page form the program reads. The same server, with
+// knobs for latency and faults, is the fixture of the end-to-end tests and the benchmarks.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "app/app_state.h"
+
+namespace pel::demo {
+
+enum class ChapterFault { Status500, CloseMidBody, Stall };
+
+// Knobs, changeable while the server runs.
+struct DemoKnobs {
+    std::atomic<int> latencyMs{0};          // added to every response
+    std::atomic<int> chapterLatencyMs{0};   // added to every chapter page
+    std::atomic<int> chapterFailurePercent{0};
+    std::atomic<int> chapterFault{static_cast<int>(ChapterFault::Status500)};
+    std::atomic<int> stallSeconds{60};      // how long a stalled response stalls
+};
+
+class DemoSites {
+public:
+    DemoSites();
+    ~DemoSites();
+    DemoSites(const DemoSites&) = delete;
+    DemoSites& operator=(const DemoSites&) = delete;
+
+    // Binds seven loopback ports (sites 1..6, update page) and serves them on threads of its
+    // own. False when a port cannot be bound.
+    bool start();
+    void stop();
+
+    std::string baseUrl(int site) const;       // "http://127.0.0.1:<port>"
+    std::string domainMarker(int site) const;  // "127.0.0.1:<port>"
+    std::string updateUrl() const;             // ".../pzwj/txtyz.php"
+    int port(int site) const;                  // site 0 is the update page
+
+    DemoKnobs& knobs();
+    // The version the update page announces ("V.2.0" unless changed) and its address field.
+    void setAnnouncedVersion(const std::string& utf8Version);
+    void setAnnouncedAddress(const std::string& utf8Address);  // empty: no address field
+
+    // Requests served so far (all sites), for tests that count them.
+    long requestCount() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Fills the settings' site table from the running demo sites.
+void useDemoSites(AppSettings& settings, const DemoSites& sites);
+
+}  // namespace pel::demo

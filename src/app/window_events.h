@@ -1,0 +1,15 @@
+// The main window's own event handlers that do not depend on the toolkit.
+#pragma once
+
+#include "app/app_state.h"
+
+namespace pel {
+
+// After the window exists: update check thread, default cover, author box.
+void onWindowCreated(AppState& app);
+void onSearchBoxFocusIn(AppState& app);
+void onSearchBoxFocusOut(AppState& app);
+// Key 13 (Enter) starts a search; the key is not swallowed.
+void onSearchBoxKey(AppState& app, int keyCode);
+
+}  // namespace pel

@@ -1,0 +1,13 @@
+// One chapter page turned into the chapter's plain text.
+#pragma once
+
+#include "app/app_state.h"
+
+namespace pel {
+
+// The removals applied to the cut between the content markers, for one site.
+Text cleanChapterText(const Text& cut, int site, const Watermarks& marks);
+// Fetch, cut between the download's markers, clean (retried when the cut comes back empty).
+Text cleanChapter(AppState& app, const Text& chapterUrl);
+
+}  // namespace pel

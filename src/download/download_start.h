@@ -1,0 +1,12 @@
+// The download button: site 1 opens its TXT link, sites 2..6 start a chapter download.
+#pragma once
+
+#include "app/app_state.h"
+
+namespace pel {
+
+void startDownload(AppState& app);
+// Fetches the chapter index of downloadSite and fills the ChapterTable.
+void buildChapterTable(AppState& app);
+
+}  // namespace pel

@@ -1,0 +1,30 @@
+// fetchPage: one HTTP request (GET, POST or HEAD) on libcurl, returning the raw body bytes,
+// empty when nothing could be fetched. Re-entrant: every call owns its handles.
+#pragma once
+
+#include <optional>
+
+#include "net/net_limits.h"
+#include "text/text.h"
+
+namespace pel {
+
+class CookieJar;
+
+struct FetchOptions {
+    int method = 0;                  // 0 GET, 1 POST, 2 HEAD; anything else is GET
+    Text postText;                   // body when postBytes is empty
+    std::optional<Text> cookies;     // absent: the jar's cookies; present (even empty): none
+    Text cookiesOut;                 // out: name=value items of the Set-Cookie lines, "; "-joined
+    Text headers;                    // in: extra "\r\n"-separated lines; out: the block sent
+    Text responseHeaders;            // out: raw header block of the final response
+    bool noRedirect = false;
+    Bytes postBytes;                 // in/out: body bytes, take precedence over postText
+    Text proxy;                      // host:port, empty for a direct connection
+    CookieJar* cookieJar = nullptr;  // the automatic store; nullptr means none
+    NetLimits limits;
+};
+
+Bytes fetchPage(const Text& url, FetchOptions& options);
+
+}  // namespace pel

@@ -1,0 +1,34 @@
+// fetchPageWinHttp: the second HTTP client. Returns the page as GBK text, decoded from the
+// charset that a meta tag in its first 1024 bytes declares; every failure is a numbered text
+// in statusText ("701 ..." to "713 ...") and an empty result.
+#pragma once
+
+#include <optional>
+
+#include "text/text.h"
+
+namespace pel {
+
+struct WinHttpRequest {
+    Text url;                        // with scheme
+    int method = 0;                  // 0 GET, 1 POST, 2 HEAD, 3 PUT; anything else is GET
+    Text postText;                   // sent with any method when not empty
+    std::optional<Text> cookies;     // absent: automatic cookie handling off
+    Text cookiesOut;                 // in/out: Set-Cookie items are appended
+    Text headers;                    // extra "\r\n"-separated lines
+    Text responseHeaders;            // out
+    bool noRedirect = false;
+    Text serverUser;
+    Text serverPassword;
+    Text proxy;
+    Text proxyUser;
+    Text proxyPassword;
+    int timeoutSeconds = 0;          // per phase; 0 or less means 30
+    Text redirectLocation;           // out
+    Text statusText;                 // out: "200 OK" or the numbered failure text
+    Bytes responseBody;              // out
+};
+
+Text fetchPageWinHttp(WinHttpRequest& request);
+
+}  // namespace pel

@@ -1,0 +1,15 @@
+// URL decomposition as fetchPage uses it.
+#pragma once
+
+#include "text/text.h"
+
+namespace pel {
+
+// Host name, lower-cased; with keepPort, followed by ":" and the port when the URL has one.
+Text urlHost(const Text& url, bool keepPort = false);
+// The port written in the URL, else 443 for https and 80 for everything else.
+int urlPort(const Text& url);
+// Path and query from the first "/" after the host, in the URL's own letter case; "/" if none.
+Text urlPath(const Text& url);
+
+}  // namespace pel

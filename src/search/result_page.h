@@ -1,0 +1,30 @@
+// The result page lstplb.html in the HTML view, and the selection of a thumbnail.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "app/app_state.h"
+
+namespace pel {
+
+std::filesystem::path resultPagePath(const AppState& app);
+std::filesystem::path noCoverPicturePath(const AppState& app);
+
+// One result line, byte for byte (cover and caption escaped for the attribute).
+Text resultLine(const Text& cover, const Text& caption, const Text& digit);
+// Header + lines + footer.
+Text resultPage(const Text& lines);
+
+// Appends one thumbnail, rewrites and reloads the page: one critical section.
+void addResultThumbnail(AppState& app, const Text& cover, const Text& caption,
+                        const Text& digit);
+
+enum class Navigation { Allow, Refuse };
+// Before-navigate of the HTML view; `target` is the address as the view reports it (a file
+// URL for the page itself and for a clicked thumbnail's relative link).
+Navigation onBeforeNavigate(AppState& app, const std::string& target);
+// A completed load of the result page: both files are deleted.
+void onNavigateComplete(AppState& app);
+
+}  // namespace pel

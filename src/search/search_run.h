@@ -1,0 +1,13 @@
+// A search run: six site workers side by side, and the progress they report.
+#pragma once
+
+#include "app/app_state.h"
+
+namespace pel {
+
+// On the window thread: checks the search box, shows the progress, starts the six workers.
+void startSearch(AppState& app);
+// Each worker's last act, exactly once per search.
+void advanceSearchProgress(AppState& app);
+
+}  // namespace pel

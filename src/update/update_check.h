@@ -1,0 +1,11 @@
+// The update notice: checked once at start, opened on a click of the disclaimer label.
+#pragma once
+
+#include "app/app_state.h"
+
+namespace pel {
+
+void checkForUpdate(AppState& app, int);
+void openUpdateLink(AppState& app);
+
+}  // namespace pel
