@@ -1,0 +1,105 @@
+#include "download/chapter_cleaner.h"
+
+#include <chrono>
+#include <thread>
+
+#include "download/watermark_texts.h"
+#include "text/encoding.h"
+#include "text/regex_object.h"
+
+namespace pel {
+
+namespace {
+
+// Deletes every short "&name;" (name under 8 bytes). The matches are those of the text as it
+// stood before the step; each removal applies to the current text. The matcher is this call's
+// own, so a hundred workers never share one.
+Text removeShortEntities(Text text) {
+    if (findText(text, "&") == -1 || findText(text, ";") == -1) return text;
+    RegexObject matcher;
+    matcher.execute("&(.*?);", text);
+    const int count = matcher.matchCount();
+    for (int i = 1; i <= count; ++i) {
+        const Text name = matcher.subMatch(i, 1);
+        if (name.size() < 8) text = removeText(text, "&" + name + ";");
+    }
+    return text;
+}
+
+Text cleanSite3(Text text, const Watermarks& marks) {
+    static const Text kSiteName = gbk("顶点小说");
+    static const Text kSpacedSiteName = gbk("顶 点 小 说");
+    static const Text kFastest = gbk("更新最快");
+    const Text domain = fullWidthUpper(marks.site3Domain);
+    text = replaceText(text, "<br /><br />", "\r\n");
+    text = removeText(text, domain);
+    text = removeText(text, kSpacedSiteName + " " + spacedFullWidthDomain(marks.site3Domain));
+    text = removeText(text, kSpacedSiteName);
+    text = removeText(text, kSiteName);
+    text = removeText(text, kFastest);
+    // The same domain with its first full-width character (two bytes) missing.
+    if (domain.size() > 2) text = removeText(text, domain.substr(2));
+    return text;
+}
+
+Text cleanSite4(Text text, const Watermarks& marks) {
+    static const Text kCreditHead = gbk("精彩阅读·尽在·无名小说网（<a href=\"http://");
+    static const Text kCreditTail = gbk("</a>）<br />");
+    static const Text kMobileBook = gbk("手机看书，尽在·无名小说手机版");
+    static const Text kMobileGoodBook = gbk("手机看好书·尽在·无名小说手机版（");
+    static const Text kMobileGoodBookTail = gbk("）</p>");
+    // The credit line ends in "<br />": it goes before the line breaks, or it would never match.
+    text = removeText(text, kCreditHead + marks.site4Host + "\" target=\"_blank\">" +
+                                marks.site4Host + kCreditTail);
+    text = removeText(text, "<br />");
+    text = removeText(text,
+                      kMobileBook + capitaliseFirstAndLastLetter(marks.site4MobileHost) + "</p>");
+    text = removeText(text, kMobileGoodBook + marks.site4MobileHost + kMobileGoodBookTail);
+    return text;
+}
+
+}  // namespace
+
+Text cleanChapterText(const Text& cut, int site, const Watermarks& marks) {
+    static const Text kXswCredit = gbk("(小说屋 ");
+    static const Text kMeikeCredit = gbk(" 美克文学网 ");
+    static const Text kChapterEnd = gbk("(本章完)");
+    Text text = removeText(cut, "<p>");
+    text = removeText(text, "&nbsp;");
+    text = removeText(text, kXswCredit + marks.xswHost + ")");
+    text = removeText(text, "&quot;");
+    text = removeText(text, "</div>");
+    text = removeText(text, "(" + marks.meikeName + kMeikeCredit + marks.meikeHost + ")");
+    text = removeText(text, "<script>readx();</script>");
+    text = removeText(text, kChapterEnd);
+    text = removeShortEntities(std::move(text));
+    switch (site) {
+        case 2:
+        case 5:
+        case 6:
+            return removeText(text, "<br />");
+        case 3:
+            return cleanSite3(std::move(text), marks);
+        case 4:
+            return cleanSite4(std::move(text), marks);
+        default:
+            return text;
+    }
+}
+
+Text cleanChapter(AppState& app, const Text& chapterUrl) {
+    // An empty page or an empty cut is usually a dropped connection or an overloaded site:
+    // fetch again after each pause before the chapter is given up as empty.
+    const std::vector<int>& pauses = app.settings.chapterRetryPausesMs;
+    for (std::size_t attempt = 0;; ++attempt) {
+        const Text page = textFromBytes(app.fetch(chapterUrl, 0));
+        const Text cut = textBetween(page, app.contentStartMarker, app.contentEndMarker);
+        if (!cut.empty()) return cleanChapterText(cut, app.downloadSite.load(), app.settings.marks);
+        if (attempt >= pauses.size()) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauses[attempt]));
+    }
+    app.emptyChapters.fetch_add(1);
+    return Text();
+}
+
+}  // namespace pel

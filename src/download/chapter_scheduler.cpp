@@ -1,0 +1,127 @@
+#include "download/chapter_scheduler.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "app/status_banner.h"
+#include "download/chapter_cleaner.h"
+#include "text/encoding.h"
+
+namespace pel {
+
+namespace {
+
+void showProgress(AppState& app, int done, int count) {
+    static const Text kWorkers = gbk("/ 线程：");
+    app.window.setText(Control::StatusLabel, decimal(done) + "/ " + decimal(count) + kWorkers +
+                                                 decimal(app.activeWorkers.load()));
+}
+
+// Creates or overwrites the file with exactly these bytes; false when any step failed.
+bool writeWholeFile(const std::filesystem::path& path, const Text& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+Text saveOutcomeText(bool written, int emptyChapters) {
+    static const Text kSaved = gbk("保存成功");
+    static const Text kSaveFailed = gbk("保存失败");
+    static const Text kEmptyChapters = gbk("章为空");
+    if (!written) return kSaveFailed;
+    if (emptyChapters > 0) return kSaved + " " + decimal(emptyChapters) + kEmptyChapters;
+    return kSaved;
+}
+
+}  // namespace
+
+int progressFillWidth(int done, int count) {
+    if (count <= 0) return 0;
+    return static_cast<int>(static_cast<double>(done) / static_cast<double>(count) * 273.0);
+}
+
+Text chapterRecord(const Text& title, const Text& cleanedText) {
+    return title + "\r\n" + removeText(cleanedText, title) + "\r\n";
+}
+
+Text bookFileName(const Text& name, const Text& author) {
+    Text fileName;
+    if (author.empty()) {
+        fileName = name;
+    } else if (name.empty()) {
+        fileName = author;
+    } else {
+        fileName = name + "-" + author;
+    }
+    for (const char* c : {"/", "|", "\\", ":", "<", ">", "\"", "*"}) {
+        fileName = replaceText(fileName, c, "", true);
+    }
+    return fileName;
+}
+
+void chapterLauncher(AppState& app, int) {
+    // The count is read once: a later download must never extend this loop.
+    const int count = app.chapterCount.load();
+    const int cap = std::max(1, app.settings.maxChapterWorkers);
+    for (int launched = 1; launched <= count; ++launched) {
+        {
+            std::unique_lock lock(app.workerSlotMutex);
+            app.workerSlotFreed.wait(lock, [&] { return app.activeWorkers.load() < cap; });
+        }
+        // Counted before the thread exists, so the count never trails the running workers.
+        app.activeWorkers.fetch_add(1);
+        app.startThread(&chapterWorker, launched);
+        showProgress(app, app.chaptersDone.load(), count);
+    }
+}
+
+void chapterWorker(AppState& app, int chapter) {
+    const int count = app.chapterCount.load();
+    const Text& title = app.chapterTable.chapterTitles[chapter - 1];
+    const Text text = cleanChapter(app, app.chapterTable.chapterUrls[chapter - 1]);
+    // Stored before the increment: the worker that completes the count sees every record.
+    app.chapterTable.chapterTexts[chapter - 1] = chapterRecord(title, text);
+    const int done = app.chaptersDone.fetch_add(1) + 1;
+    {
+        // Decremented under the lock so the launcher cannot miss the wake-up.
+        std::lock_guard lock(app.workerSlotMutex);
+        app.activeWorkers.fetch_sub(1);
+    }
+    app.workerSlotFreed.notify_all();
+    app.window.setWidth(Control::ProgressFill, progressFillWidth(done, count));
+    showProgress(app, done, count);
+    if (done == count) saveBook(app);
+}
+
+void saveBook(AppState& app) {
+    static const Text kSaving = gbk("正在保存：");
+    const int count = app.chapterCount.load();
+    std::vector<Text>& records = app.chapterTable.chapterTexts;
+    std::size_t total = 0;
+    for (const Text& record : records) total += record.size();
+    Text book;
+    book.reserve(total);
+    for (int i = 1; i <= count; ++i) {
+        book += records[i - 1];
+        app.window.setText(Control::StatusLabel, kSaving + decimal(i) + "/ " + decimal(count));
+    }
+    const Text fileName = bookFileName(app.downloadName, app.downloadAuthor) + ".txt";
+    const std::filesystem::path directory = app.settings.programDirectory;
+    const bool written = writeWholeFile(directory / gbkToUtf8(fileName), book);
+    // Shown after the write, so that it can tell whether the book is on disk.
+    showBanner(app, saveOutcomeText(written, app.emptyChapters.load()));
+    if (written) app.shell.exploreDirectory(directory.string());
+
+    std::vector<Text>().swap(records);
+    Text().swap(book);
+    // The download is over once every worker has left the cap, so the next one starts at 0.
+    {
+        std::unique_lock lock(app.workerSlotMutex);
+        app.workerSlotFreed.wait(lock, [&] { return app.activeWorkers.load() == 0; });
+    }
+    app.downloadInProgress.store(false);
+}
+
+}  // namespace pel
