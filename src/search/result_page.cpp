@@ -1,0 +1,196 @@
+#include "search/result_page.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "app/fixed_texts.h"
+#include "app/no_cover_image.h"
+#include "app/status_banner.h"
+#include "search/site_search_common.h"
+#include "text/encoding.h"
+
+namespace pel {
+namespace {
+
+// A page written whole is never smaller than this; anything below means the write failed.
+constexpr long long kMinimumPageSize = 223;
+
+const Text& pageHeader() {
+    static const Text header = gbk(
+        "<html>\r\n"
+        "<script language=\"JavaScript\" type=\"text/JavaScript\">\r\n"
+        "document.oncontextmenu=new Function('event.returnValue=false;');<!--禁止右键-->\r\n"
+        "document.onselectstart=new Function('event.returnValue=false;');<!--禁止内容选择-->\r\n"
+        "</script>\r\n"
+        "<body bgcolor=\"rgb(2,22,30)\">\r\n");
+    return header;
+}
+
+const Text& pageFooter() {
+    static const Text footer = "</body>\r\n</html>";
+    return footer;
+}
+
+// Cover addresses and captions come from foreign pages and go into attribute values of our
+// own local page: the four characters that could end the attribute or open markup are
+// written as entities. None of them can be the trailing byte of a GBK character (those are
+// 0x40 and above), so a byte-wise pass is safe.
+Text escapeAttribute(const Text& text) {
+    Text out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '"': out += "&quot;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '&': out += "&amp;"; break;
+            default: out += c; break;
+        }
+    }
+    return out;
+}
+
+// Writes the file whole, replacing it; false when it could not be written completely.
+bool writeWholeFile(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return false;
+    }
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+long long fileSizeOrMinusOne(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    return ec ? -1 : static_cast<long long>(size);
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string percentDecoded(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const int hi = hexValue(text[i + 1]);
+            const int lo = hexValue(text[i + 2]);
+            if (hi >= 0 && lo >= 0) {
+                out += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// The view reports the page either as the plain path it was given or as a file URL
+// ("file:///dir/lstplb.html", possibly "file://localhost/...", possibly percent-encoded).
+bool isResultPage(const std::string& target, const std::string& pagePath) {
+    if (target == pagePath) {
+        return true;
+    }
+    std::string_view rest = target;
+    constexpr std::string_view kScheme = "file://";
+    if (rest.size() < kScheme.size() || findText(rest.substr(0, kScheme.size()), kScheme, 1,
+                                                 true) != 1) {
+        return false;
+    }
+    rest.remove_prefix(kScheme.size());
+    constexpr std::string_view kLocalhost = "localhost";
+    if (rest.substr(0, kLocalhost.size()) == kLocalhost) {
+        rest.remove_prefix(kLocalhost.size());
+    }
+    return rest == pagePath || percentDecoded(rest) == pagePath;
+}
+
+// The site a thumbnail link names: its last byte as a digit 1..6. The page only ever links
+// "1" to "6"; any other last byte, 7 to 9 included, names no site and gives 0, so nothing
+// downstream can index the six slots with it.
+int siteFromTarget(const std::string& target) {
+    if (target.empty()) {
+        return 0;
+    }
+    const char last = target.back();
+    if (last < '1' || last > '6') {
+        return 0;
+    }
+    return last - '0';
+}
+
+}  // namespace
+
+std::filesystem::path resultPagePath(const AppState& app) {
+    return app.settings.programDirectory / "lstplb.html";
+}
+
+std::filesystem::path noCoverPicturePath(const AppState& app) {
+    return app.settings.programDirectory / "zwfm.jpg";
+}
+
+Text resultLine(const Text& cover, const Text& caption, const Text& digit) {
+    return "<img src=\"" + escapeAttribute(cover) + "\" width=\"62\" height=\"82\" alt=\"" +
+           escapeAttribute(caption) + "\" onclick=\"location.href='" + digit + "';\">\r\n";
+}
+
+Text resultPage(const Text& lines) { return pageHeader() + lines + pageFooter(); }
+
+void addResultThumbnail(AppState& app, const Text& cover, const Text& caption,
+                        const Text& digit) {
+    static const Text insertFailed = gbk("插入失败 请尝试管理员运行");
+    std::lock_guard lock(app.thumbnailMutex);
+    app.resultListHtml += resultLine(cover, caption, digit);
+    const auto pagePath = resultPagePath(app);
+    const bool written = writeWholeFile(pagePath, resultPage(app.resultListHtml));
+    writeWholeFile(noCoverPicturePath(app), noCoverImage());
+    // A failed write counts as a missing page, so a stale page left by an earlier hit is not
+    // loaded as if it were this one.
+    const long long size = written ? fileSizeOrMinusOne(pagePath) : -1;
+    if (size < kMinimumPageSize) {
+        showBanner(app, insertFailed);
+        return;
+    }
+    app.window.setAddress(Control::HtmlView, pagePath.string());
+    app.window.setVisible(Control::DisclaimerLabel, false);
+}
+
+Navigation onBeforeNavigate(AppState& app, const std::string& target) {
+    if (isResultPage(target, resultPagePath(app).string())) {
+        return Navigation::Allow;
+    }
+    const int site = siteFromTarget(target);
+    app.selectedSite.store(site);
+    if (site < 1) {
+        return Navigation::Refuse;
+    }
+    const ResultSlot slot = app.resultSlots[site].get();
+    if (slot.coverUrl != noCoverFileName()) {
+        // Only web addresses are fetched; anything else clears the box like a failed fetch.
+        const bool web = isWebAddress(slot.coverUrl);
+        app.window.setPicture(Control::CoverBox, web ? app.fetch(slot.coverUrl) : Bytes{});
+    } else {
+        app.window.setPicture(Control::CoverBox, noCoverImage());
+    }
+    app.window.setText(Control::NameBox, slot.name);
+    app.window.setText(Control::AuthorBox, slot.author);
+    app.window.setText(Control::LatestBox, slot.latestChapter);
+    app.window.setText(Control::IntroBox, slot.introduction);
+    const bool noIntro = app.window.text(Control::IntroBox) == noIntroText();
+    app.window.setAlignment(Control::IntroBox, noIntro ? Alignment::Center : Alignment::Left);
+    return Navigation::Refuse;
+}
+
+void onNavigateComplete(AppState& app) {
+    std::error_code ec;
+    std::filesystem::remove(resultPagePath(app), ec);
+    std::filesystem::remove(noCoverPicturePath(app), ec);
+}
+
+}  // namespace pel
