@@ -86,6 +86,8 @@ using ThreadEntry = void (*)(AppState&, int);
 class AppState {
 public:
     AppState(Window& window, Shell& shell, AppSettings settings);
+    // Sets shuttingDown and waits for every thread started here: destroying the state under a
+    // running thread would pull it from under that thread.
     ~AppState();
     AppState(const AppState&) = delete;
     AppState& operator=(const AppState&) = delete;
@@ -128,7 +130,13 @@ public:
     std::mutex workerSlotMutex;
     std::condition_variable workerSlotFreed;
 
-    // Starts entry(*this, param) on a new detached thread at once.
+    // Set by main() once the window is gone. The process then ends without destroying this
+    // state, so detached threads never see it freed; long loops (the banner) check the flag to
+    // stop early, and startThread() starts nothing more.
+    std::atomic<bool> shuttingDown{false};
+
+    // Starts entry(*this, param) on a new detached thread at once. An exception leaving the
+    // entry is swallowed on that thread.
     void startThread(ThreadEntry entry, int param);
     // True when every thread started here has returned within the timeout.
     bool waitForThreads(std::chrono::milliseconds timeout);
