@@ -1,0 +1,54 @@
+// Start-up and exit of the program.
+#include <QApplication>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/app_state.h"
+#include "app/qt/main_window.h"
+#include "app/qt/qt_shell.h"
+#include "app/qt/qt_window.h"
+#include "app/qt/screenshot.h"
+#include "build_config.h"
+#include "demo/demo_sites.h"
+#include "net/net_runtime.h"
+
+int main(int argc, char** argv) {
+    QApplication qtApp(argc, argv);
+    pel::NetRuntime net;  // before any thread of ours starts
+
+    pel::AppSettings settings = pel::buildSettings();
+#if PELNORIA_SITES_DEMO
+    // The demo build serves its own sites on loopback and points the site table at them.
+    pel::demo::DemoSites sites;
+    if (sites.start()) {
+        pel::demo::useDemoSites(settings, sites);
+    } else {
+        std::fprintf(stderr, "the demo sites could not bind their loopback ports\n");
+    }
+#endif
+
+    pel::QtWindow window;
+    pel::QtShell shell;
+    // Held by pointer: on a hurried exit it is left alone for the threads still using it.
+    auto app = std::make_unique<pel::AppState>(window, shell, std::move(settings));
+
+    int status = 0;
+    {
+        pel::MainWindow mainWindow(*app, window);
+        window.attach(&mainWindow);
+        mainWindow.show();
+        pel::scheduleScreenshotFromEnvironment(mainWindow);
+        status = qtApp.exec();
+    }  // the main window is destroyed here; later writes to it are dropped
+
+    // Detached searches, chapter workers or banners may still run. Give them a moment; if
+    // they do not finish, end the process without tearing down the state they use.
+    if (!app->waitForThreads(std::chrono::seconds(2))) {
+        std::fflush(nullptr);
+        std::quick_exit(0);
+    }
+    app.reset();
+    return status;
+}

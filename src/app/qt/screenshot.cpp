@@ -1,0 +1,42 @@
+#include "app/qt/screenshot.h"
+
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/qt/main_window.h"
+
+namespace pel {
+
+void scheduleScreenshotFromEnvironment(MainWindow& window) {
+    const QString file = qEnvironmentVariable("PELNORIA_SCREENSHOT");
+    if (file.isEmpty()) return;
+    bool ok = false;
+    int delayMs = qEnvironmentVariableIntValue("PELNORIA_SCREENSHOT_MS", &ok);
+    if (!ok || delayMs < 0) delayMs = 3000;
+    const QString title = qEnvironmentVariable("PELNORIA_SCREENSHOT_SEARCH");
+
+    QPointer<MainWindow> target(&window);
+    if (!title.isEmpty()) {
+        // As a user would: type into the box, then press the search button.
+        QTimer::singleShot(500, &window, [target, title] {
+            if (!target) return;
+            auto* box = static_cast<QLineEdit*>(target->control(Control::SearchBox));
+            box->setText(title);
+            emit box->textEdited(title);
+            static_cast<QPushButton*>(target->control(Control::SearchButton))->click();
+        });
+    }
+    QTimer::singleShot(delayMs, &window, [target, file] {
+        if (!target) return;
+        if (!target->grab().save(file)) {
+            std::fprintf(stderr, "could not save %s\n", file.toLocal8Bit().constData());
+        }
+        target->close();
+    });
+}
+
+}  // namespace pel

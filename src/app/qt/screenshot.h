@@ -1,0 +1,13 @@
+// A developer aid for pictures of the window: with PELNORIA_SCREENSHOT=<file.png> set, the
+// window saves a picture of itself after PELNORIA_SCREENSHOT_MS (default 3000) and closes.
+// PELNORIA_SCREENSHOT_SEARCH=<title> first types the title and starts a search, so that the
+// picture shows a result strip. Without the variable nothing happens.
+#pragma once
+
+namespace pel {
+
+class MainWindow;
+
+void scheduleScreenshotFromEnvironment(MainWindow& window);
+
+}  // namespace pel
