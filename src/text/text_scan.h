@@ -1,0 +1,49 @@
+// Internal: the double-byte aware substring search that every text routine is built on.
+// Not part of the public interface; include only from src/text/*.cpp.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace pel::detail {
+
+inline constexpr std::size_t kNoPos = static_cast<std::size_t>(-1);
+
+inline bool isAsciiUpper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
+inline bool isAsciiLetter(unsigned char c) { return isAsciiUpper(c) || (c >= 'a' && c <= 'z'); }
+inline char foldAscii(char c) {
+    auto u = static_cast<unsigned char>(c);
+    return isAsciiUpper(u) ? static_cast<char>(u + ('a' - 'A')) : c;
+}
+
+// ASCII-only lower-case copy. Folding keeps every byte >= 0x80 as it is, so character
+// boundaries and byte positions are the same in the copy as in the original.
+std::string foldedCopy(std::string_view s);
+bool hasAsciiLetter(std::string_view s);
+
+// Finds one needle in one haystack, left to right, only at character boundaries counted from
+// the start of the haystack (a byte >= 0x80 and the next byte are one character). The scanner
+// remembers the last position it proved to be a boundary, so a run of calls with growing
+// `from` costs one pass over the text in all, not one pass per call.
+class BoundaryScanner {
+public:
+    // `needle` must not be empty. With ignoreCase, ASCII letters match either case; the
+    // scanner then holds folded copies of both texts.
+    BoundaryScanner(std::string_view haystack, std::string_view needle, bool ignoreCase);
+
+    // 0-based offset of the first occurrence at a character boundary at or after `from`, or
+    // kNoPos. Calls must come with non-decreasing `from`.
+    std::size_t next(std::size_t from);
+
+private:
+    bool atBoundary(std::size_t pos);
+
+    std::string foldedHay_;
+    std::string foldedNeedle_;
+    std::string_view hay_;
+    std::string_view needle_;
+    std::size_t knownBoundary_ = 0;
+};
+
+}  // namespace pel::detail
