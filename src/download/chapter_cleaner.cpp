@@ -95,7 +95,7 @@ Text cleanChapter(AppState& app, const Text& chapterUrl) {
         const Text page = textFromBytes(app.fetch(chapterUrl, 0));
         const Text cut = textBetween(page, app.contentStartMarker, app.contentEndMarker);
         if (!cut.empty()) return cleanChapterText(cut, app.downloadSite.load(), app.settings.marks);
-        if (attempt >= pauses.size()) break;
+        if (attempt >= pauses.size() || app.shuttingDown.load()) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(pauses[attempt]));
     }
     app.emptyChapters.fetch_add(1);

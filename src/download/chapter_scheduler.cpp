@@ -68,8 +68,13 @@ void chapterLauncher(AppState& app, int) {
     for (int launched = 1; launched <= count; ++launched) {
         {
             std::unique_lock lock(app.workerSlotMutex);
-            app.workerSlotFreed.wait(lock, [&] { return app.activeWorkers.load() < cap; });
+            app.workerSlotFreed.wait(lock, [&] {
+                return app.activeWorkers.load() < cap || app.shuttingDown.load();
+            });
         }
+        // Once the program is closing no thread starts any more; launching on would only
+        // count workers that never run.
+        if (app.shuttingDown.load()) return;
         // Counted before the thread exists, so the count never trails the running workers.
         app.activeWorkers.fetch_add(1);
         app.startThread(&chapterWorker, launched);
