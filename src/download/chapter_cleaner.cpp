@@ -15,13 +15,15 @@ namespace {
 // stood before the step; each removal applies to the current text. The matcher is this call's
 // own, so a hundred workers never share one.
 Text removeShortEntities(Text text) {
-    if (findText(text, "&") == -1 || findText(text, ";") == -1) return text;
+    if (findText(text, "&") == -1 || findText(text, ";") == -1)
+        return text;
     RegexObject matcher;
     matcher.execute("&(.*?);", text);
     const int count = matcher.matchCount();
     for (int i = 1; i <= count; ++i) {
         const Text name = matcher.subMatch(i, 1);
-        if (name.size() < 8) text = removeText(text, "&" + name + ";");
+        if (name.size() < 8)
+            text = removeText(text, "&" + name + ";");
     }
     return text;
 }
@@ -38,7 +40,8 @@ Text cleanSite3(Text text, const Watermarks& marks) {
     text = removeText(text, kSiteName);
     text = removeText(text, kFastest);
     // The same domain with its first full-width character (two bytes) missing.
-    if (domain.size() > 2) text = removeText(text, domain.substr(2));
+    if (domain.size() > 2)
+        text = removeText(text, domain.substr(2));
     return text;
 }
 
@@ -94,8 +97,10 @@ Text cleanChapter(AppState& app, const Text& chapterUrl) {
     for (std::size_t attempt = 0;; ++attempt) {
         const Text page = textFromBytes(app.fetch(chapterUrl, 0));
         const Text cut = textBetween(page, app.contentStartMarker, app.contentEndMarker);
-        if (!cut.empty()) return cleanChapterText(cut, app.downloadSite.load(), app.settings.marks);
-        if (attempt >= pauses.size() || app.shuttingDown.load()) break;
+        if (!cut.empty())
+            return cleanChapterText(cut, app.downloadSite.load(), app.settings.marks);
+        if (attempt >= pauses.size() || app.shuttingDown.load())
+            break;
         std::this_thread::sleep_for(std::chrono::milliseconds(pauses[attempt]));
     }
     app.emptyChapters.fetch_add(1);

@@ -20,7 +20,8 @@ void showProgress(AppState& app, int done, int count) {
 // Creates or overwrites the file with exactly these bytes; false when any step failed.
 bool writeWholeFile(const std::filesystem::path& path, const Text& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+    if (!out)
+        return false;
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     return !out.fail();
@@ -30,15 +31,18 @@ Text saveOutcomeText(bool written, int emptyChapters) {
     static const Text kSaved = gbk("保存成功");
     static const Text kSaveFailed = gbk("保存失败");
     static const Text kEmptyChapters = gbk("章为空");
-    if (!written) return kSaveFailed;
-    if (emptyChapters > 0) return kSaved + " " + decimal(emptyChapters) + kEmptyChapters;
+    if (!written)
+        return kSaveFailed;
+    if (emptyChapters > 0)
+        return kSaved + " " + decimal(emptyChapters) + kEmptyChapters;
     return kSaved;
 }
 
 }  // namespace
 
 int progressFillWidth(int done, int count) {
-    if (count <= 0) return 0;
+    if (count <= 0)
+        return 0;
     return static_cast<int>(static_cast<double>(done) / static_cast<double>(count) * 273.0);
 }
 
@@ -68,13 +72,13 @@ void chapterLauncher(AppState& app, int) {
     for (int launched = 1; launched <= count; ++launched) {
         {
             std::unique_lock lock(app.workerSlotMutex);
-            app.workerSlotFreed.wait(lock, [&] {
-                return app.activeWorkers.load() < cap || app.shuttingDown.load();
-            });
+            app.workerSlotFreed.wait(
+                lock, [&] { return app.activeWorkers.load() < cap || app.shuttingDown.load(); });
         }
         // Once the program is closing no thread starts any more; launching on would only
         // count workers that never run.
-        if (app.shuttingDown.load()) return;
+        if (app.shuttingDown.load())
+            return;
         // Counted before the thread exists, so the count never trails the running workers.
         app.activeWorkers.fetch_add(1);
         app.startThread(&chapterWorker, launched);
@@ -97,7 +101,8 @@ void chapterWorker(AppState& app, int chapter) {
     app.workerSlotFreed.notify_all();
     app.window.setWidth(Control::ProgressFill, progressFillWidth(done, count));
     showProgress(app, done, count);
-    if (done == count) saveBook(app);
+    if (done == count)
+        saveBook(app);
 }
 
 void saveBook(AppState& app) {
@@ -105,7 +110,8 @@ void saveBook(AppState& app) {
     const int count = app.chapterCount.load();
     std::vector<Text>& records = app.chapterTable.chapterTexts;
     std::size_t total = 0;
-    for (const Text& record : records) total += record.size();
+    for (const Text& record : records)
+        total += record.size();
     Text book;
     book.reserve(total);
     for (int i = 1; i <= count; ++i) {
@@ -117,7 +123,8 @@ void saveBook(AppState& app) {
     const bool written = writeWholeFile(directory / gbkToUtf8(fileName), book);
     // Shown after the write, so that it can tell whether the book is on disk.
     showBanner(app, saveOutcomeText(written, app.emptyChapters.load()));
-    if (written) app.shell.exploreDirectory(directory.string());
+    if (written)
+        app.shell.exploreDirectory(directory.string());
 
     std::vector<Text>().swap(records);
     Text().swap(book);

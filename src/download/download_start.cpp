@@ -36,9 +36,11 @@ const IndexRule& indexRule(int site) {
 Text hostOf(const Text& baseUrl) {
     Text host = baseUrl;
     const std::size_t scheme = host.find("://");
-    if (scheme != Text::npos) host.erase(0, scheme + 3);
+    if (scheme != Text::npos)
+        host.erase(0, scheme + 3);
     const std::size_t slash = host.find('/');
-    if (slash != Text::npos) host.erase(slash);
+    if (slash != Text::npos)
+        host.erase(slash);
     return host;
 }
 
@@ -46,7 +48,8 @@ Text chapterUrlFor(const AppState& app, int site, const Text& link) {
     switch (site) {
         case 2: {
             const Text& marker = app.settings.sites.domainMarker[2];
-            if (findText(link, marker) != -1) return link;
+            if (findText(link, marker) != -1)
+                return link;
             return hostOf(app.settings.sites.baseUrl[2]) + link;
         }
         case 3:
@@ -65,10 +68,12 @@ void startDownload(AppState& app) {
         openInBrowser(app, app.resultSlots[1].get().bookUrl);
         return;
     }
-    if (site < 2 || site > kSiteCount) return;
+    if (site < 2 || site > kSiteCount)
+        return;
     // Two presses must not both start: only the one that flips the flag goes on.
     bool idle = false;
-    if (!app.downloadInProgress.compare_exchange_strong(idle, true)) return;
+    if (!app.downloadInProgress.compare_exchange_strong(idle, true))
+        return;
 
     // The copies are taken here, on the window thread, so that a later click or search
     // changes nothing in this download.
@@ -86,7 +91,8 @@ void startDownload(AppState& app) {
 
 void buildChapterTable(AppState& app) {
     const int site = app.downloadSite.load();
-    if (site < 2 || site > kSiteCount) return;
+    if (site < 2 || site > kSiteCount)
+        return;
     const IndexRule& rule = indexRule(site);
     app.contentStartMarker = gbk(rule.startMarker);
     app.contentEndMarker = gbk(rule.endMarker);

@@ -7,10 +7,13 @@ namespace pel {
 
 namespace {
 
-bool isAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isAsciiLetter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 void appendFullWidth(Text& out, unsigned char c) {
-    if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
+    if (c >= 'a' && c <= 'z')
+        c = static_cast<unsigned char>(c - 'a' + 'A');
     if (c < 0x21 || c > 0x7E) {
         out.push_back(static_cast<char>(c));
         return;
@@ -24,7 +27,8 @@ void appendFullWidth(Text& out, unsigned char c) {
 Text fullWidthUpper(const Text& ascii) {
     Text out;
     out.reserve(ascii.size() * 2);
-    for (unsigned char c : ascii) appendFullWidth(out, c);
+    for (unsigned char c : ascii)
+        appendFullWidth(out, c);
     return out;
 }
 
@@ -33,14 +37,17 @@ Text spacedFullWidthDomain(const Text& ascii) {
     Text out;
     std::size_t pos = 0;
     for (std::size_t group : kGroups) {
-        if (pos >= ascii.size()) break;
-        if (pos > 0) out.push_back(' ');
+        if (pos >= ascii.size())
+            break;
+        if (pos > 0)
+            out.push_back(' ');
         for (std::size_t k = 0; k < group && pos < ascii.size(); ++k, ++pos) {
             appendFullWidth(out, static_cast<unsigned char>(ascii[pos]));
         }
     }
     // Characters beyond the nine of the grouping stay together in the last group.
-    for (; pos < ascii.size(); ++pos) appendFullWidth(out, static_cast<unsigned char>(ascii[pos]));
+    for (; pos < ascii.size(); ++pos)
+        appendFullWidth(out, static_cast<unsigned char>(ascii[pos]));
     return out;
 }
 
@@ -49,11 +56,14 @@ Text capitaliseFirstAndLastLetter(const Text& host) {
     std::size_t first = Text::npos;
     std::size_t last = Text::npos;
     for (std::size_t i = 0; i < out.size(); ++i) {
-        if (!isAsciiLetter(static_cast<unsigned char>(out[i]))) continue;
-        if (first == Text::npos) first = i;
+        if (!isAsciiLetter(static_cast<unsigned char>(out[i])))
+            continue;
+        if (first == Text::npos)
+            first = i;
         last = i;
     }
-    if (first == Text::npos) return out;
+    if (first == Text::npos)
+        return out;
     out[first] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[first])));
     out[last] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[last])));
     return out;

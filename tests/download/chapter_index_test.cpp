@@ -88,7 +88,7 @@ const IndexCase kCases[] = {
 };
 
 class ChapterIndex : public ::testing::Test {
-protected:
+  protected:
     LoopbackServer server;
     AppFixture fixture{[this](AppSettings& s) {
         s.sites.baseUrl[2] = server.baseUrl();
@@ -131,7 +131,8 @@ TEST_F(ChapterIndex, PatternsEndingInCarriageReturnFindNothingInBareLineFeeds) {
         int site;
         std::string page;
     } cases[] = {
-        {4, "<!--章节目录-->\r\n<li><a href=\"1.html\">一</a></li>\n<div class=\"clear\"></div>\r\n"},
+        {4,
+         "<!--章节目录-->\r\n<li><a href=\"1.html\">一</a></li>\n<div class=\"clear\"></div>\r\n"},
         {4, "<!--章节目录-->\n<li><a href=\"1.html\">一</a></li>\r\n<div class=\"clear\"></div>\n"},
         {5, "<li><a href=\"http://h/5/1.html\" title=\"一\">一</a></li>\n"},
     };

@@ -32,14 +32,12 @@ const CleanCase kCases[] = {
      "&nbsp;&nbsp;甲&quot;乙&quot;</div><script>readx();</script>(本章完)", "甲乙"},
     {"third-site credit", 6, "甲(小说屋 www.xsw.test)乙", "甲乙"},
     {"credit with its romanised name", 6, "甲(meike 美克文学网 www.meike.test)乙", "甲乙"},
-    {"a credit in another letter case stays", 6, "(小说屋 WWW.XSW.TEST)",
-     "(小说屋 WWW.XSW.TEST)"},
+    {"a credit in another letter case stays", 6, "(小说屋 WWW.XSW.TEST)", "(小说屋 WWW.XSW.TEST)"},
     // Order: the quote entity goes after the credit test, so this credit survives.
     {"the credit is matched before quote entities go", 2, "(小说屋 &quot;www.xsw.test)",
      "(小说屋 www.xsw.test)"},
     // The entity step.
-    {"named and numeric entities are deleted, not decoded", 2, "a&amp;b&lt;c&#123456;d",
-     "abcd"},
+    {"named and numeric entities are deleted, not decoded", 2, "a&amp;b&lt;c&#123456;d", "abcd"},
     {"seven bytes between & and ; go", 2, "a&abcdefg;b", "ab"},
     {"eight bytes between & and ; stay", 2, "a&abcdefgh;b", "a&abcdefgh;b"},
     {"the limit counts bytes: three Chinese characters go, four stay", 2,
@@ -70,8 +68,8 @@ const CleanCase kCases[] = {
      "甲精彩阅读·尽在·无名小说网（<a href=\"http://www.wm.test\" "
      "target=\"_blank\">www.wm.test</a>）<br />乙<br />丙",
      "甲乙丙"},
-    {"site 4: mobile credit with capitalised host", 4, "甲手机看书，尽在·无名小说手机版M.wm.tesT</p>乙",
-     "甲乙"},
+    {"site 4: mobile credit with capitalised host", 4,
+     "甲手机看书，尽在·无名小说手机版M.wm.tesT</p>乙", "甲乙"},
     {"site 4: mobile credit in another letter case stays", 4,
      "手机看书，尽在·无名小说手机版m.wm.test</p>", "手机看书，尽在·无名小说手机版m.wm.test</p>"},
     {"site 4: second mobile credit, lower-case host", 4,

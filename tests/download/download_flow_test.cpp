@@ -44,7 +44,7 @@ std::string readFile(const std::filesystem::path& path) {
 }
 
 class Download : public ::testing::Test {
-protected:
+  protected:
     LoopbackServer server;
     AppFixture fixture{[this](AppSettings& s) {
         s.sites.baseUrl[2] = server.baseUrl();
@@ -54,8 +54,8 @@ protected:
     AppState& app() { return fixture.app(); }
 
     // Serves the book on site 2 and puts it in slot 2 as the search would have.
-    void offerBook(const std::string& book, const std::vector<Chapter>& chapters,
-                   const char* name, const char* author) {
+    void offerBook(const std::string& book, const std::vector<Chapter>& chapters, const char* name,
+                   const char* author) {
         server.page("/" + book + "/", site2Index(book, chapters));
         for (std::size_t i = 0; i < chapters.size(); ++i) {
             server.page("/" + book + "/" + std::to_string(i + 1) + ".html",
@@ -78,7 +78,8 @@ protected:
     std::vector<Text> labelsContaining(const char* utf8) {
         std::vector<Text> found;
         for (const Text& t : fixture.window().textsOf(Control::StatusLabel)) {
-            if (t.find(gbk(utf8)) != Text::npos) found.push_back(t);
+            if (t.find(gbk(utf8)) != Text::npos)
+                found.push_back(t);
         }
         return found;
     }
@@ -92,10 +93,10 @@ TEST_F(Download, SavesTheCleanedBookByteForByte) {
               "书/名", "作者*");
     downloadAndWait();
 
-    const std::string expected = gbk(
-        "第一章 开端\r\n\r\n他走进门。\r\n\r\n"
-        "第二章 夜\r\n天黑了</p>\r\n\r\n"
-        "第三章\r\n结尾。\r\n");
+    const std::string expected =
+        gbk("第一章 开端\r\n\r\n他走进门。\r\n\r\n"
+            "第二章 夜\r\n天黑了</p>\r\n\r\n"
+            "第三章\r\n结尾。\r\n");
     const std::filesystem::path file = fixture.dir() / gbkToUtf8(gbk("书名-作者.txt"));
     EXPECT_EQ(readFile(file), expected);
     EXPECT_EQ(app().bannerText.get(), gbk("保存成功"));
@@ -151,7 +152,8 @@ TEST_F(Download, NeverRunsMoreThanTheCapAndJoinsInIndexOrder) {
 TEST_F(Download, OneSaveWhateverTheFinishingOrderAndASecondDownloadCountsFromZero) {
     offerBook("first", {{"一", "甲"}, {"二", "乙"}}, "前书", "");
     downloadAndWait();
-    EXPECT_EQ(readFile(fixture.dir() / gbkToUtf8(gbk("前书.txt"))), gbk("一\r\n甲\r\n二\r\n乙\r\n"));
+    EXPECT_EQ(readFile(fixture.dir() / gbkToUtf8(gbk("前书.txt"))),
+              gbk("一\r\n甲\r\n二\r\n乙\r\n"));
 
     // The later chapters answer first, so the last chapter is not the last to finish.
     std::vector<Chapter> chapters;

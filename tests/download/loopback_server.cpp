@@ -24,7 +24,8 @@ LoopbackServer::LoopbackServer() {
 
 LoopbackServer::~LoopbackServer() {
     server_.stop();
-    if (thread_.joinable()) thread_.join();
+    if (thread_.joinable())
+        thread_.join();
 }
 
 void LoopbackServer::page(const std::string& path, const std::string& body) {
@@ -36,11 +37,14 @@ void LoopbackServer::handle(const std::string& path, Handler handler) {
     handlers_[path] = std::move(handler);
 }
 
-std::string LoopbackServer::baseUrl() const { return "http://" + hostPort(); }
-std::string LoopbackServer::hostPort() const { return "127.0.0.1:" + std::to_string(port_); }
+std::string LoopbackServer::baseUrl() const {
+    return "http://" + hostPort();
+}
+std::string LoopbackServer::hostPort() const {
+    return "127.0.0.1:" + std::to_string(port_);
+}
 
-void LoopbackServer::gateAt(const std::string& prefix, int concurrent, int timeoutMs,
-                            int holdMs) {
+void LoopbackServer::gateAt(const std::string& prefix, int concurrent, int timeoutMs, int holdMs) {
     std::lock_guard lock(mutex_);
     gatePrefix_ = prefix;
     gateTarget_ = concurrent;
@@ -75,8 +79,10 @@ std::string LoopbackServer::serve(const std::string& method, const std::string& 
         attempt = ++requests_[path];
         methods_[path] = method;
         max_ = std::max(max_, ++current_);
-        if (gateTarget_ > 0 && path.size() > gatePrefix_.size() && path.rfind(gatePrefix_, 0) == 0) {
-            if (current_ >= gateTarget_) gateOpen_ = true;
+        if (gateTarget_ > 0 && path.size() > gatePrefix_.size() &&
+            path.rfind(gatePrefix_, 0) == 0) {
+            if (current_ >= gateTarget_)
+                gateOpen_ = true;
             gateOpened_.notify_all();
             gateOpened_.wait_for(lock, std::chrono::milliseconds(gateTimeoutMs_),
                                  [this] { return gateOpen_; });
@@ -85,9 +91,11 @@ std::string LoopbackServer::serve(const std::string& method, const std::string& 
             holdMs = holdMs_;
         }
         auto it = handlers_.find(path);
-        if (it != handlers_.end()) handler = it->second;
+        if (it != handlers_.end())
+            handler = it->second;
     }
-    if (holdMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+    if (holdMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
     std::string body = handler ? handler(method, attempt) : std::string();
     std::lock_guard lock(mutex_);
     --current_;

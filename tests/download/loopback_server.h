@@ -14,7 +14,7 @@
 namespace pel::testing {
 
 class LoopbackServer {
-public:
+  public:
     // Gets the request's method and its number among the requests for the same path (from 1);
     // returns the body, or the empty string for a 404.
     using Handler = std::function<std::string(const std::string& method, int attempt)>;
@@ -31,15 +31,15 @@ public:
     std::string baseUrl() const;
     std::string hostPort() const;
 
-    // Every answer for a path under `prefix` (not the prefix itself) waits until `concurrent` requests are held at
-    // once (or the timeout passed), then `holdMs` more: a client's cap is then exactly the
-    // highest count observed.
+    // Every answer for a path under `prefix` (not the prefix itself) waits until `concurrent`
+    // requests are held at once (or the timeout passed), then `holdMs` more: a client's cap is then
+    // exactly the highest count observed.
     void gateAt(const std::string& prefix, int concurrent, int timeoutMs, int holdMs);
     int maxConcurrent() const;
     int requestsFor(const std::string& path) const;
     std::string lastMethodFor(const std::string& path) const;
 
-private:
+  private:
     std::string serve(const std::string& method, const std::string& path);
 
     httplib::Server server_;
