@@ -34,5 +34,13 @@ const std::vector<DemoBook>& catalogue();
 const DemoBook& bookByRole(const std::string& role);  // role names as listed above
 // The first book whose name contains the GBK keyword (exact bytes), or nullptr.
 const DemoBook* findBook(const Text& keyword, int site);
+// Every book of the site whose name contains the keyword, in catalogue order.
+std::vector<const DemoBook*> findBooks(const Text& keyword, int site);
+const DemoBook* bookById(const std::string& id);  // nullptr when unknown
+
+// What a downloaded book file holds: every chapter as its title, CR LF, its body, CR LF, in
+// chapter order. The sites' chapter pages are built so that the cleaned text of chapter i is
+// exactly chapters[i].body on every site.
+Text expectedBookFile(const DemoBook& book);
 
 }  // namespace pel::demo

@@ -21,6 +21,8 @@ struct DemoResponse {
     int status = 200;
     std::string contentType = "text/html";
     Bytes body;
+    int chapterNumber = 0;      // > 0: a chapter page (latency and fault knobs apply)
+    bool chapterIndex = false;  // a chapter index page: a download of the book starts
 };
 
 struct DemoContext {

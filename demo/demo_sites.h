@@ -20,7 +20,15 @@ struct DemoKnobs {
     std::atomic<int> chapterFailurePercent{0};
     std::atomic<int> chapterFault{static_cast<int>(ChapterFault::Status500)};
     std::atomic<int> stallSeconds{60};      // how long a stalled response stalls
+    // How many attempts in a row a failing chapter fails (a large value: every attempt).
+    std::atomic<int> failedAttempts{1};
 };
+
+// Whether chapter n is one of the chapters that fail at the given rate: spread evenly, so
+// that 10 percent are the chapters 10, 20, 30 ... A chapter fails on its first
+// knobs.failedAttempts attempts; the count of attempts starts afresh whenever the chapter
+// index of its site is fetched (a new download).
+bool chapterSelectedToFail(int chapter, int percent);
 
 class DemoSites {
 public:
