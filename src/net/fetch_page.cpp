@@ -1,0 +1,117 @@
+#include "net/fetch_page.h"
+
+#include <curl/curl.h>
+
+#include "net/cookie_jar.h"
+#include "net/curl_handles.h"
+#include "net/request_headers.h"
+#include "net/request_target.h"
+#include "net/response_headers.h"
+#include "net/transfer.h"
+
+namespace pel {
+
+namespace {
+
+// The header buffer of the response side: a block that does not fit (with its terminating
+// zero) leaves the buffer as it was, 5000 blanks.
+constexpr std::size_t kHeaderBufferBytes = 5000;
+
+bool startsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
+    if (text.size() < lowerPrefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
+        const char c = text[i];
+        if (((c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c) != lowerPrefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The agent as a single line: curl sends it only when the block has no User-Agent line, and
+// a line break in it must not start a header of its own.
+Text singleLine(const Text& text) { return text.substr(0, text.find_first_of("\r\n")); }
+
+}  // namespace
+
+Bytes fetchPage(const Text& url, FetchOptions& options) {
+    static const char* const kVerbs[] = {"GET", "POST", "HEAD"};
+    const int method = (options.method < 0 || options.method > 2) ? 0 : options.method;
+    const bool secure = startsWithNoCase(url, "https://");
+    const bool hasScheme = secure || startsWithNoCase(url, "http://");
+    const net::RequestTarget target = net::requestTarget(hasScheme ? url : "http://" + url);
+    const Text agent = singleLine(net::fetchUserAgent(options.headers));
+
+    net::EasyHandle handle(curl_easy_init());
+    if (!handle) {
+        return {};
+    }
+    CURL* h = handle.get();
+
+    Text block = options.headers;
+    net::mergeFetchHeaders(block, url, options.cookies);
+    Bytes body;
+    if (method != 0) {
+        body = options.postBytes.empty() ? options.postText : options.postBytes;
+    }
+
+    net::HeaderCollector collector(!options.noRedirect);
+    net::BodySink sink;
+    sink.maxBytes = options.limits.maxBodyBytes;
+    net::HeaderList headerList;
+    const net::TransferPlan plan{!options.noRedirect, options.limits.maxRedirects, options.proxy,
+                                 secure,           method == 1,
+                                 target.rawPath,   target.rawAbsolute};
+
+    bool ready = net::applyCommonOptions(h) && net::fetchHeaderList(block, headerList) &&
+                 net::applyMethod(h, kVerbs[method], body) && net::applyTransferPlan(h, plan);
+    ready = ready && curl_easy_setopt(h, CURLOPT_URL, target.curlUrl.c_str()) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_HTTPHEADER, headerList.get()) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, options.limits.connectTimeoutMs) ==
+                CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, options.limits.stallSeconds) ==
+                CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &net::HeaderCollector::onHeader) ==
+                CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_HEADERDATA, &collector) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &net::BodySink::write) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink) == CURLE_OK;
+    // The automatic store is used only when the caller gave no cookies of its own; with
+    // cookies given, nothing is sent from it and nothing is stored in it.
+    if (ready && !options.cookies && options.cookieJar != nullptr &&
+        options.cookieJar->shareHandle() != nullptr) {
+        ready = curl_easy_setopt(h, CURLOPT_SHARE, options.cookieJar->shareHandle()) ==
+                    CURLE_OK &&
+                curl_easy_setopt(h, CURLOPT_COOKIEFILE, "") == CURLE_OK;
+    }
+    if (!ready) {
+        return {};  // nothing was sent: the caller's arguments stay as they were
+    }
+
+    options.headers = block;
+    if (method != 0) {
+        options.postBytes = body;
+    }
+
+    // A failed transfer still hands back what arrived: the body so far, and the header block
+    // when one came in.
+    net::performTransfer(h, plan, sink);
+
+    const Text raw = collector.block();
+    if (!raw.empty() && raw.size() < kHeaderBufferBytes) {
+        options.responseHeaders = net::normaliseSetCookie(raw);
+    } else {
+        options.responseHeaders.assign(kHeaderBufferBytes, ' ');
+    }
+    options.cookiesOut.clear();
+    if (net::appendCookieItems(options.responseHeaders, options.cookiesOut) > 0) {
+        options.cookiesOut.resize(options.cookiesOut.size() - 2);
+    }
+    return std::move(sink.body);
+}
+
+}  // namespace pel
