@@ -40,6 +40,8 @@ CookieJar::~CookieJar() {
     }
 }
 
-void* CookieJar::shareHandle() const { return impl_->share; }
+void* CookieJar::shareHandle() const {
+    return impl_->share;
+}
 
 }  // namespace pel

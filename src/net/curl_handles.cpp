@@ -57,8 +57,8 @@ bool applyMethod(CURL* handle, std::string_view verb, const Bytes& body) {
         return ok;
     }
     if (verb != "GET") {
-        ok &= curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, std::string(verb).c_str()) ==
-              CURLE_OK;
+        ok &=
+            curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, std::string(verb).c_str()) == CURLE_OK;
     }
     return ok;
 }

@@ -22,11 +22,11 @@ struct SListCleanup {
 
 // A header list for CURLOPT_HTTPHEADER. append() reports an allocation failure.
 class HeaderList {
-public:
+  public:
     bool append(const std::string& line);
     curl_slist* get() const { return list_.get(); }
 
-private:
+  private:
     std::unique_ptr<curl_slist, SListCleanup> list_;
 };
 

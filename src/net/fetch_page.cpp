@@ -32,7 +32,9 @@ bool startsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
 
 // The agent as a single line: curl sends it only when the block has no User-Agent line, and
 // a line break in it must not start a header of its own.
-Text singleLine(const Text& text) { return text.substr(0, text.find_first_of("\r\n")); }
+Text singleLine(const Text& text) {
+    return text.substr(0, text.find_first_of("\r\n"));
+}
 
 }  // namespace
 
@@ -61,31 +63,29 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
     net::BodySink sink;
     sink.maxBytes = options.limits.maxBodyBytes;
     net::HeaderList headerList;
-    const net::TransferPlan plan{!options.noRedirect, options.limits.maxRedirects, options.proxy,
-                                 secure,           method == 1,
-                                 target.rawPath,   target.rawAbsolute};
+    const net::TransferPlan plan{
+        !options.noRedirect, options.limits.maxRedirects, options.proxy, secure, method == 1,
+        target.rawPath,      target.rawAbsolute};
 
     bool ready = net::applyCommonOptions(h) && net::fetchHeaderList(block, headerList) &&
                  net::applyMethod(h, kVerbs[method], body) && net::applyTransferPlan(h, plan);
-    ready = ready && curl_easy_setopt(h, CURLOPT_URL, target.curlUrl.c_str()) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_HTTPHEADER, headerList.get()) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, options.limits.connectTimeoutMs) ==
-                CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, options.limits.stallSeconds) ==
-                CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &net::HeaderCollector::onHeader) ==
-                CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_HEADERDATA, &collector) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &net::BodySink::write) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink) == CURLE_OK;
+    ready =
+        ready && curl_easy_setopt(h, CURLOPT_URL, target.curlUrl.c_str()) == CURLE_OK &&
+        curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK &&
+        curl_easy_setopt(h, CURLOPT_HTTPHEADER, headerList.get()) == CURLE_OK &&
+        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, options.limits.connectTimeoutMs) ==
+            CURLE_OK &&
+        curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
+        curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, options.limits.stallSeconds) == CURLE_OK &&
+        curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &net::HeaderCollector::onHeader) == CURLE_OK &&
+        curl_easy_setopt(h, CURLOPT_HEADERDATA, &collector) == CURLE_OK &&
+        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &net::BodySink::write) == CURLE_OK &&
+        curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink) == CURLE_OK;
     // The automatic store is used only when the caller gave no cookies of its own; with
     // cookies given, nothing is sent from it and nothing is stored in it.
     if (ready && !options.cookies && options.cookieJar != nullptr &&
         options.cookieJar->shareHandle() != nullptr) {
-        ready = curl_easy_setopt(h, CURLOPT_SHARE, options.cookieJar->shareHandle()) ==
-                    CURLE_OK &&
+        ready = curl_easy_setopt(h, CURLOPT_SHARE, options.cookieJar->shareHandle()) == CURLE_OK &&
                 curl_easy_setopt(h, CURLOPT_COOKIEFILE, "") == CURLE_OK;
     }
     if (!ready) {

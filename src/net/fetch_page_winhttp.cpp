@@ -24,8 +24,8 @@ struct UrlCleanup {
 // Whether the URL splits into an http or https scheme, a host and the rest.
 bool urlParses(const Text& url, bool& secure) {
     std::unique_ptr<CURLU, UrlCleanup> parts(curl_url());
-    if (!parts || curl_url_set(parts.get(), CURLUPART_URL, url.c_str(), CURLU_PATH_AS_IS) !=
-                      CURLUE_OK) {
+    if (!parts ||
+        curl_url_set(parts.get(), CURLUPART_URL, url.c_str(), CURLU_PATH_AS_IS) != CURLUE_OK) {
         return false;
     }
     char* scheme = nullptr;
@@ -109,9 +109,9 @@ Text fetchPageWinHttp(WinHttpRequest& request) {
         return {};
     }
     CURL* h = handle.get();
-    const net::TransferPlan plan{!request.noRedirect, limits.maxRedirects, request.proxy,
-                                 secure,           request.method == 1,
-                                 target.rawPath,   target.rawAbsolute};
+    const net::TransferPlan plan{
+        !request.noRedirect, limits.maxRedirects, request.proxy,     secure,
+        request.method == 1, target.rawPath,      target.rawAbsolute};
     net::HeaderCollector collector(plan.follow);
     net::BodySink sink;
     sink.maxBytes = limits.maxBodyBytes;
@@ -120,8 +120,7 @@ Text fetchPageWinHttp(WinHttpRequest& request) {
 
     if (!net::applyCommonOptions(h) || !setText(h, CURLOPT_URL, target.curlUrl) ||
         !net::applyMethod(h, kVerbs[method], body) || !net::applyTransferPlan(h, plan) ||
-        curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &net::HeaderCollector::onHeader) !=
-            CURLE_OK ||
+        curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &net::HeaderCollector::onHeader) != CURLE_OK ||
         curl_easy_setopt(h, CURLOPT_HEADERDATA, &collector) != CURLE_OK ||
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &net::BodySink::write) != CURLE_OK ||
         curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink) != CURLE_OK) {

@@ -12,6 +12,8 @@ NetRuntime::NetRuntime() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
 }
 
-NetRuntime::~NetRuntime() { curl_global_cleanup(); }
+NetRuntime::~NetRuntime() {
+    curl_global_cleanup();
+}
 
 }  // namespace pel

@@ -24,7 +24,9 @@ bool equalNoCase(std::string_view a, std::string_view b) {
 }
 
 // The header name of a line: the bytes before its first ":", or the whole line.
-std::string_view nameOf(std::string_view line) { return line.substr(0, line.find(':')); }
+std::string_view nameOf(std::string_view line) {
+    return line.substr(0, line.find(':'));
+}
 
 bool hasLoneLineBreak(std::string_view line) {
     return line.find_first_of("\r\n") != std::string_view::npos;

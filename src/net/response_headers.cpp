@@ -19,7 +19,9 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-bool isRedirectStatus(long code) { return code >= 300 && code < 400 && code != 304; }
+bool isRedirectStatus(long code) {
+    return code >= 300 && code < 400 && code != 304;
+}
 
 // Status code of a status line "HTTP/x.y NNN reason", or 0.
 long statusCodeOf(std::string_view line) {

@@ -14,7 +14,7 @@ namespace pel::net {
 // CURLOPT_HEADERFUNCTION target. Each status line starts a new block, so after a followed
 // redirect (or a proxy's CONNECT answer) only the last response is kept.
 class HeaderCollector {
-public:
+  public:
     // Whether the handle follows redirects: a redirect answer then is not the final one.
     explicit HeaderCollector(bool following) : following_(following) {}
 
@@ -27,7 +27,7 @@ public:
     // has arrived in full.
     bool finalComplete() const { return finalComplete_; }
 
-private:
+  private:
     void finishBlock();
 
     bool following_;

@@ -6,7 +6,9 @@ namespace pel::net {
 
 namespace {
 
-bool proxiedHttp(const TransferPlan& plan) { return !plan.proxy.empty() && !plan.secure; }
+bool proxiedHttp(const TransferPlan& plan) {
+    return !plan.proxy.empty() && !plan.secure;
+}
 
 bool manualFollowing(const TransferPlan& plan) {
     return plan.follow && (proxiedHttp(plan) || !plan.rawPath.empty());

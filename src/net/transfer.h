@@ -10,13 +10,13 @@
 namespace pel::net {
 
 struct TransferPlan {
-    bool follow = true;        // follow redirects
+    bool follow = true;  // follow redirects
     long maxRedirects = 10;
-    Text proxy;                // host:port, empty for a direct connection
-    bool secure = false;       // the first URL is https
-    bool post = false;         // a POST: 301, 302 and 303 continue as GET
-    Text rawPath;              // request target of the first hop, see requestTarget()
-    Text rawAbsolute;          // the same for a request through a proxy
+    Text proxy;           // host:port, empty for a direct connection
+    bool secure = false;  // the first URL is https
+    bool post = false;    // a POST: 301, 302 and 303 continue as GET
+    Text rawPath;         // request target of the first hop, see requestTarget()
+    Text rawAbsolute;     // the same for a request through a proxy
 };
 
 // Sets the redirect, proxy and request-target options. A proxy serves every scheme of an

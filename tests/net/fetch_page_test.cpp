@@ -63,13 +63,13 @@ TEST(FetchPage, OnlyUrlSendsGetWithTheFourDefaultLinesAndNoBody) {
     options.cookiesOut = "stale=1";
     const Bytes body = fetchPage(url, options);
 
-    const std::string block = "Accept: */*\r\nReferer: " + url +
-                              "\r\nAccept-Language: zh-cn\r\n" + kFormType;
+    const std::string block =
+        "Accept: */*\r\nReferer: " + url + "\r\nAccept-Language: zh-cn\r\n" + kFormType;
     EXPECT_EQ(body, "hello");
     EXPECT_EQ(options.headers, block);
-    EXPECT_EQ(server.firstRequest(), "GET /p/Q?a=1&B=2 HTTP/1.1\r\nHost: 127.0.0.1:" +
-                                         std::to_string(server.port()) + "\r\n" +
-                                         kDefaultAgentLine + block + "\r\n\r\n");
+    EXPECT_EQ(server.firstRequest(),
+              "GET /p/Q?a=1&B=2 HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.port()) +
+                  "\r\n" + kDefaultAgentLine + block + "\r\n\r\n");
     EXPECT_EQ(options.responseHeaders, "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n");
     EXPECT_EQ(options.cookiesOut, "");
 }
@@ -126,8 +126,7 @@ TEST(FetchPage, MethodsAndBodies) {
         fetchPage(base(server) + "/x", options);
         const std::string request = server.firstRequest();
         EXPECT_EQ(request.substr(0, request.find("\r\n")), c.requestLine);
-        EXPECT_EQ(headersAfterHost(request),
-                  kDefaultAgentLine + options.headers + c.afterBlock);
+        EXPECT_EQ(headersAfterHost(request), kDefaultAgentLine + options.headers + c.afterBlock);
         EXPECT_EQ(request.substr(request.find("\r\n\r\n") + 4), c.body);
         EXPECT_EQ(countLines(request, "expect:"), 0);
         EXPECT_EQ(options.postBytes, c.postBytesAfter);
@@ -147,8 +146,7 @@ TEST(FetchPage, HeaderMerge) {
         {"accept: text/html", std::nullopt,
          "accept: text/html\r\nAccept: */*{R}\r\nAccept-Language: zh-cn\r\n" + kFormType},
         {"X-A: 1", std::string("a=1"),
-         "X-A: 1\r\nAccept: */*{R}\r\nAccept-Language: zh-cn\r\n" + kFormType +
-             "\r\nCookie: a=1"},
+         "X-A: 1\r\nAccept: */*{R}\r\nAccept-Language: zh-cn\r\n" + kFormType + "\r\nCookie: a=1"},
         {"", std::string(""), "Accept: */*{R}\r\nAccept-Language: zh-cn\r\n" + kFormType},
         {"", std::string("Cookie: a=1\r\nCookie: b=2"),
          "Accept: */*{R}\r\nAccept-Language: zh-cn\r\n" + kFormType +
@@ -210,7 +208,7 @@ TEST(FetchPage, CookiesOutFromSetCookieLinesAndHeaderCaseRewritten) {
 
 // Serves /set (sets s=42), /other (sets t=7) and /echo (the Cookie header it got).
 class CookieSite : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         server_.Get("/set", [](const httplib::Request&, httplib::Response& res) {
             res.set_header("Set-Cookie", "s=42; Path=/");
@@ -296,8 +294,7 @@ TEST(FetchPage, RedirectToAFileIsRefused) {
         std::filesystem::temp_directory_path() / "pelnoria_net_secret.txt";
     std::ofstream(secret) << "SECRET-CONTENT";
     RawServer server([&](const std::string&) {
-        return RawServer::http("302 Found", "Location: file://" + secret.string() + "\r\n",
-                               "");
+        return RawServer::http("302 Found", "Location: file://" + secret.string() + "\r\n", "");
     });
     FetchOptions options;
     const Bytes body = fetchPage(base(server) + "/", options);
@@ -307,9 +304,8 @@ TEST(FetchPage, RedirectToAFileIsRefused) {
 }
 
 TEST(FetchPage, ErrorStatusBodyIsReturned) {
-    RawServer server([](const std::string&) {
-        return RawServer::http("404 Not Found", "", "no such page");
-    });
+    RawServer server(
+        [](const std::string&) { return RawServer::http("404 Not Found", "", "no such page"); });
     FetchOptions options;
     EXPECT_EQ(fetchPage(base(server) + "/missing", options), "no such page");
     EXPECT_EQ(options.responseHeaders.rfind("HTTP/1.1 404 Not Found\r\n", 0), 0u);
@@ -326,9 +322,8 @@ TEST(FetchPage, BodyThatBreaksOffGivesTheBytesSoFar) {
 }
 
 TEST(FetchPage, BodyIsCutOffAtTheLimit) {
-    RawServer server([](const std::string&) {
-        return RawServer::http("200 OK", "", std::string(50000, 'z'));
-    });
+    RawServer server(
+        [](const std::string&) { return RawServer::http("200 OK", "", std::string(50000, 'z')); });
     FetchOptions options;
     options.limits.maxBodyBytes = 1000;
     EXPECT_EQ(fetchPage(base(server) + "/", options), std::string(1000, 'z'));
@@ -336,9 +331,8 @@ TEST(FetchPage, BodyIsCutOffAtTheLimit) {
 
 TEST(FetchPage, HeaderBlockThatDoesNotFitLeavesBlanks) {
     RawServer server([](const std::string&) {
-        return RawServer::http("200 OK",
-                               "Set-Cookie: a=1\r\nX-Big: " + std::string(5000, 'b') + "\r\n",
-                               "body");
+        return RawServer::http(
+            "200 OK", "Set-Cookie: a=1\r\nX-Big: " + std::string(5000, 'b') + "\r\n", "body");
     });
     FetchOptions options;
     EXPECT_EQ(fetchPage(base(server) + "/", options), "body");
@@ -353,8 +347,8 @@ TEST(FetchPage, ClosedPortFailsAfterTheMerge) {
     options.cookiesOut = "old=1";
     const std::string url = "http://127.0.0.1:" + std::to_string(test::closedPort()) + "/";
     EXPECT_EQ(fetchPage(url, options), "");
-    EXPECT_EQ(options.headers, "Accept: */*\r\nReferer: " + url +
-                                   "\r\nAccept-Language: zh-cn\r\n" + kFormType);
+    EXPECT_EQ(options.headers,
+              "Accept: */*\r\nReferer: " + url + "\r\nAccept-Language: zh-cn\r\n" + kFormType);
     EXPECT_EQ(options.responseHeaders, std::string(5000, ' '));
     EXPECT_EQ(options.cookiesOut, "");
     EXPECT_EQ(options.postBytes, "p=1");

@@ -80,15 +80,14 @@ TEST(FetchPageWinHttp, CallerLinesAndTheDefaults) {
     request.headers = "accept: text/plain\r\ncontent-type: text/plain\r\nUser-Agent: Mine/1";
     request.cookies = "k=v";
     fetchPageWinHttp(request);
-    EXPECT_EQ(server.firstRequest(),
-              "GET / HTTP/1.1\r\n" + hostLine(server) +
-                  "accept: text/plain\r\n"
-                  "Content-Type: application/x-www-form-urlencoded\r\n"
-                  "User-Agent: Mine/1\r\n"
-                  "Accept-Encoding: gbk, GB2312\r\n"
-                  "Accept-Language: zh-cn\r\n"
-                  "Cache-Control: no-cache\r\n"
-                  "Cookie: k=v\r\n\r\n");
+    EXPECT_EQ(server.firstRequest(), "GET / HTTP/1.1\r\n" + hostLine(server) +
+                                         "accept: text/plain\r\n"
+                                         "Content-Type: application/x-www-form-urlencoded\r\n"
+                                         "User-Agent: Mine/1\r\n"
+                                         "Accept-Encoding: gbk, GB2312\r\n"
+                                         "Accept-Language: zh-cn\r\n"
+                                         "Cache-Control: no-cache\r\n"
+                                         "Cookie: k=v\r\n\r\n");
 }
 
 TEST(FetchPageWinHttp, BasicCredentialsForServerAndProxy) {
@@ -108,10 +107,11 @@ TEST(FetchPageWinHttp, BasicCredentialsForServerAndProxy) {
 }
 
 TEST(FetchPageWinHttp, StatusLocationAndCookies) {
-    RawServer server = replying(RawServer::http(
-        "302 Found", "Set-Cookie: a=1; path=/\r\nSET-COOKIE: b=2\r\nLocation: /first\r\n"
-                     "location: /elsewhere\r\n",
-        "moved"));
+    RawServer server = replying(
+        RawServer::http("302 Found",
+                        "Set-Cookie: a=1; path=/\r\nSET-COOKIE: b=2\r\nLocation: /first\r\n"
+                        "location: /elsewhere\r\n",
+                        "moved"));
     WinHttpRequest request;
     request.url = base(server) + "/";
     request.noRedirect = true;
@@ -146,7 +146,7 @@ TEST(FetchPageWinHttp, ErrorStatusPageIsReturned) {
 
 TEST(FetchPageWinHttp, CharsetDeclaredInTheFirst1024Bytes) {
     const std::string utf8Text = "\xE4\xB8\xAD\xE6\x96\x87";  // two Chinese characters
-    const std::string gbkText = "\xD6\xD0\xCE\xC4";            // the same two in GBK
+    const std::string gbkText = "\xD6\xD0\xCE\xC4";           // the same two in GBK
     const std::string late = std::string(1100, 'x');
     const struct {
         std::string body;
@@ -174,8 +174,8 @@ TEST(FetchPageWinHttp, CharsetDeclaredInTheFirst1024Bytes) {
 TEST(FetchPageWinHttp, NumberedFailures) {
     RawServer silent([](const std::string&) { return RawServer::Reply{"", true}; });
     RawServer hangsUp([](const std::string&) { return RawServer::Reply{}; });
-    RawServer redirectsToFile = replying(
-        RawServer::http("302 Found", "Location: file:///etc/hostname\r\n", ""));
+    RawServer redirectsToFile =
+        replying(RawServer::http("302 Found", "Location: file:///etc/hostname\r\n", ""));
     const struct {
         std::string url;
         const char* message;

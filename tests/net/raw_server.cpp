@@ -132,8 +132,8 @@ void RawServer::serve(int fd) {
     } else {
         std::size_t sent = 0;
         while (sent < reply.bytes.size()) {
-            const ssize_t n = ::send(fd, reply.bytes.data() + sent, reply.bytes.size() - sent,
-                                     MSG_NOSIGNAL);
+            const ssize_t n =
+                ::send(fd, reply.bytes.data() + sent, reply.bytes.size() - sent, MSG_NOSIGNAL);
             if (n <= 0) {
                 break;
             }

@@ -12,7 +12,7 @@
 namespace pel::test {
 
 class RawServer {
-public:
+  public:
     // The bytes to send back for one request; std::nullopt-like `hold` keeps the connection
     // open without a word until the server stops.
     struct Reply {
@@ -35,7 +35,7 @@ public:
     static Reply http(const std::string& status, const std::string& headerLines,
                       const std::string& body);
 
-private:
+  private:
     void acceptLoop();
     void serve(int fd);
 
