@@ -146,6 +146,34 @@ void gbkPage(DemoResponse& res, Text body) {
     res.body = std::move(body);
 }
 
+std::string u8(const Text& gbkText) { return gbkToUtf8(gbkText); }
+
+std::vector<std::string> u8Lines(const Text& gbkText) {
+    std::vector<std::string> lines;
+    for (const Text& line : splitText(gbkText, "\r\n")) {
+        lines.push_back(gbkToUtf8(line));
+    }
+    return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines, const std::string& separator) {
+    std::string out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            out += separator;
+        }
+        out += lines[i];
+    }
+    return out;
+}
+
+std::string gbkHead(const std::string& title, const std::string& extraHead) {
+    return "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n"
+           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\" />\r\n"
+           "<title>" +
+           title + "</title>\r\n" + extraHead + "</head>\r\n<body>\r\n";
+}
+
 std::string percentDecode(const std::string& encoded) {
     auto hex = [](char c) -> int {
         if (c >= '0' && c <= '9') {

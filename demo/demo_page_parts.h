@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "demo/demo_pages.h"
 
@@ -31,5 +32,18 @@ void missingPage(int site, DemoResponse& res);
 
 // A GBK HTML answer (sites 2..6).
 void gbkPage(DemoResponse& res, Text body);
+
+// The UTF-8 form of a catalogue text; the GBK sites build their pages in UTF-8 and convert
+// each page once.
+std::string u8(const Text& gbkText);
+// The lines of a "\r\n"-joined text (none for an empty text).
+std::vector<std::string> u8Lines(const Text& gbkText);
+std::string joined(const std::vector<std::string>& lines, const std::string& separator);
+
+// The head of a GBK site's page, up to and including "<body>".
+std::string gbkHead(const std::string& title, const std::string& extraHead = {});
+
+// The chapter list that sites 2 and 4 carry on their book pages (UTF-8).
+std::string bookPageChapterList(const DemoContext& ctx, int site, const DemoBook& book);
 
 }  // namespace pel::demo
