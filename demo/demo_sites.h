@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "demo/demo_catalogue.h"
 
 namespace pel::demo {
 
@@ -62,5 +63,10 @@ private:
 
 // Fills the settings' site table from the running demo sites.
 void useDemoSites(AppSettings& settings, const DemoSites& sites);
+
+// The result slot a search for the book's name should leave for the site (1..6): the fields
+// as each site's pages yield them (sites 2..4 lose every space, site 1's introduction its line
+// breaks and indents, missing covers become the default picture on sites 2..6, ...).
+ResultSlot expectedSlot(const DemoSites& sites, const DemoBook& book, int site);
 
 }  // namespace pel::demo
