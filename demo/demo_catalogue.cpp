@@ -58,7 +58,7 @@ constexpr int kTitleWordCount = static_cast<int>(sizeof(kTitleWords) / sizeof(kT
 
 // A small linear congruential generator: the same sequence on every platform.
 class Prose {
-public:
+  public:
     explicit Prose(std::uint32_t seed) : state_(seed) {}
 
     int next(int bound) {
@@ -80,7 +80,7 @@ public:
         return line;
     }
 
-private:
+  private:
     std::uint32_t state_;
 };
 
@@ -108,8 +108,8 @@ DemoBook makeBook(const BookSpec& spec) {
     Prose prose(spec.seed);
     book.chapters.reserve(static_cast<size_t>(spec.chapters));
     for (int n = 1; n <= spec.chapters; ++n) {
-        std::string title = "第" + std::to_string(n) + "章\u3000" +
-                            kTitleWords[prose.next(kTitleWordCount)];
+        std::string title =
+            "第" + std::to_string(n) + "章\u3000" + kTitleWords[prose.next(kTitleWordCount)];
         std::string body;
         const int lines = 6 + prose.next(3);
         for (int i = 0; i < lines; ++i) {
@@ -126,25 +126,51 @@ DemoBook makeBook(const BookSpec& spec) {
 
 std::vector<DemoBook> buildCatalogue() {
     static const BookSpec kSpecs[] = {
-        {"xinghe", "星河旧梦", "林墨舟",
+        {"xinghe",
+         "星河旧梦",
+         "林墨舟",
          "少年自边城出发，一路向东寻找失散的兄长。\r\n"
          "十年江湖，旧梦如星河，终有散去的一天。\r\n"
          "这是一个关于守诺与归途的故事。",
-         true, {false, true, true, true, true, true, true}, 12, 11u},
-        {"qingshi", "青石巷的雨", "苏晚晴",
+         true,
+         {false, true, true, true, true, true, true},
+         12,
+         11u},
+        {"qingshi",
+         "青石巷的雨",
+         "苏晚晴",
          "江南小城的一条青石巷里，住着几户寻常人家。\r\n"
          "一场连绵的春雨，把他们的往事慢慢冲了出来。",
-         true, {false, true, true, true, false, true, false}, 8, 23u},
-        {"wuying", "无影灯下", "周野", "", false,
-         {false, true, true, true, true, true, true}, 7, 37u},
-        {"fengqi", "风起 长安", "白露",
+         true,
+         {false, true, true, true, false, true, false},
+         8,
+         23u},
+        {"wuying",
+         "无影灯下",
+         "周野",
+         "",
+         false,
+         {false, true, true, true, true, true, true},
+         7,
+         37u},
+        {"fengqi",
+         "风起 长安",
+         "白露",
          "长安城外起了大风，一个说书人的故事从这里讲起。\r\n"
          "满城灯火之中，谁在等一个不会回来的人。",
-         true, {false, true, true, true, true, true, true}, 10, 41u},
-        {"wanli", "万里归途", "陈远山",
+         true,
+         {false, true, true, true, true, true, true},
+         10,
+         41u},
+        {"wanli",
+         "万里归途",
+         "陈远山",
          "一支商队穿过戈壁与雪山，走了整整三年。\r\n"
          "每一程都有人离开，也有人加入。",
-         true, {false, false, true, true, true, true, true}, 2000, 53u},
+         true,
+         {false, false, true, true, true, true, true},
+         2000,
+         53u},
     };
     std::vector<DemoBook> books;
     for (const BookSpec& spec : kSpecs) {

@@ -22,7 +22,8 @@ std::string siteIndexPage(const DemoContext& ctx, int site, const DemoBook& book
     const int count = static_cast<int>(book.chapters.size());
     std::string page = gbkHead(name + "最新章节");
     if (site == 3) {
-        page += "<div class=\"bdsub\">\r\n<h1>" + name + "</h1>\r\n"
+        page += "<div class=\"bdsub\">\r\n<h1>" + name +
+                "</h1>\r\n"
                 "<table cellspacing=\"1\" cellpadding=\"0\" bgcolor=\"#E4E4E4\" id=\"at\">\r\n";
         for (int n = 1; n <= count; n += 3) {
             page += "<tr>";
@@ -134,8 +135,8 @@ Decoration decorationFor(int site, int paragraph, int paragraphs) {
                 d.after += fullWidth(site3Domain).substr(3);  // without its first character
             }
             if (site == 4) {
-                d.after += "<p>手机看书，尽在·无名小说手机版" + capitalisedEnds(kMarkSite4MobileHost) +
-                           "</p>";
+                d.after += "<p>手机看书，尽在·无名小说手机版" +
+                           capitalisedEnds(kMarkSite4MobileHost) + "</p>";
             }
             break;
         case 5:
@@ -186,8 +187,7 @@ std::string chapterPage(int site, const DemoBook& book, int n) {
     switch (site) {
         case 2:
             page += "<div class=\"bookname\"><h1>" + title + "</h1></div>\r\n<div id=\"content\">" +
-                    content +
-                    "</div><script>read3();</script><script>bdshare();</script>\r\n";
+                    content + "</div><script>read3();</script><script>bdshare();</script>\r\n";
             break;
         case 3:
             page += "<dl>\r\n<dt><h1>" + title + "</h1></dt>\r\n<dd id=\"contents\">" + content +
@@ -204,7 +204,8 @@ std::string chapterPage(int site, const DemoBook& book, int n) {
                     content + "<p>阅读悦,阅读悦精彩!</p>\r\n</div>\r\n";
             break;
         default:
-            page += "<h1>" + title + "</h1>\r\n<div id=\"content\"><script type=\"text/"
+            page += "<h1>" + title +
+                    "</h1>\r\n<div id=\"content\"><script type=\"text/"
                     "javascript\">style5();</script>" +
                     content + "<script type=\"text/javascript\">style6();</script></div>\r\n";
             break;

@@ -11,8 +11,9 @@ namespace {
 
 bool serveUpdateHost(const DemoContext& ctx, const DemoRequest& req, DemoResponse& res) {
     if (req.path == "/pzwj/txtyz.php") {
-        std::string page = "<html><head><meta charset=\"utf-8\"><title>版本信息</title></head>"
-                           "<body>\r\n";
+        std::string page =
+            "<html><head><meta charset=\"utf-8\"><title>版本信息</title></head>"
+            "<body>\r\n";
         page += "最新版本：" + ctx.updateUtf8Version + "<br />\r\n";
         if (!ctx.updateUtf8Address.empty()) {
             page += "更新地址：" + ctx.updateUtf8Address + "<br />\r\n";
@@ -25,8 +26,9 @@ bool serveUpdateHost(const DemoContext& ctx, const DemoRequest& req, DemoRespons
     }
     if (req.path == "/pzwj/xiazai.html") {
         res.contentType = "text/html; charset=utf-8";
-        res.body = "<html><head><meta charset=\"utf-8\"><title>下载</title></head><body>"
-                   "<p>最新版本的下载页。</p></body></html>\r\n";
+        res.body =
+            "<html><head><meta charset=\"utf-8\"><title>下载</title></head><body>"
+            "<p>最新版本的下载页。</p></body></html>\r\n";
         return true;
     }
     return false;
@@ -44,9 +46,9 @@ bool serveCommonPages(const DemoContext& ctx, const DemoRequest& req, DemoRespon
     if (req.path.rfind("/cover/", 0) == 0) {
         const std::string file = req.path.substr(7);
         const size_t dot = file.find(".png");
-        const DemoBook* book =
-            dot != std::string::npos && dot + 4 == file.size() ? bookById(file.substr(0, dot))
-                                                               : nullptr;
+        const DemoBook* book = dot != std::string::npos && dot + 4 == file.size()
+                                   ? bookById(file.substr(0, dot))
+                                   : nullptr;
         if (book == nullptr || !book->hasCover) {
             missingPage(req.site, res);
             return true;
@@ -62,8 +64,9 @@ bool serveCommonPages(const DemoContext& ctx, const DemoRequest& req, DemoRespon
     if (req.path == "/" || req.path == "/index.html") {
         if (req.site == 1) {
             res.contentType = "text/html; charset=utf-8";
-            res.body = "<html><head><meta charset=\"utf-8\"><title>书库</title></head><body>"
-                       "<p>全本小说下载</p></body></html>\r\n";
+            res.body =
+                "<html><head><meta charset=\"utf-8\"><title>书库</title></head><body>"
+                "<p>全本小说下载</p></body></html>\r\n";
         } else {
             static const Text kHome =
                 gbk("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "

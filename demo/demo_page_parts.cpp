@@ -30,7 +30,9 @@ std::string chapterPagePath(int site, const DemoBook& book, int chapter) {
     return indexPagePath(site, book) + std::to_string(chapter) + ".html";
 }
 
-std::string coverPath(const DemoBook& book) { return "/cover/" + book.id + ".png"; }
+std::string coverPath(const DemoBook& book) {
+    return "/cover/" + book.id + ".png";
+}
 
 bool relativeCover(int site, const DemoBook& book) {
     if (site < 2 || site > 4) {
@@ -83,10 +85,9 @@ void putChunk(Bytes& out, const char* type, const Bytes& data) {
 Bytes coverPicture(unsigned seed) {
     constexpr int kWidth = 48;
     constexpr int kHeight = 64;
-    const std::array<unsigned char, 3> fill = {
-        static_cast<unsigned char>(60 + (seed * 53) % 160),
-        static_cast<unsigned char>(60 + (seed * 97) % 160),
-        static_cast<unsigned char>(60 + (seed * 31) % 160)};
+    const std::array<unsigned char, 3> fill = {static_cast<unsigned char>(60 + (seed * 53) % 160),
+                                               static_cast<unsigned char>(60 + (seed * 97) % 160),
+                                               static_cast<unsigned char>(60 + (seed * 31) % 160)};
     Bytes raw;
     for (int y = 0; y < kHeight; ++y) {
         raw += '\0';  // filter: none
@@ -130,14 +131,15 @@ void missingPage(int site, DemoResponse& res) {
     res.status = 404;
     if (site == 1 || site == 6) {
         res.contentType = "text/html";
-        res.body = "<html><head><title>404 Not Found</title></head><body><h1>404 Not Found</h1>"
-                   "</body></html>";
+        res.body =
+            "<html><head><title>404 Not Found</title></head><body><h1>404 Not Found</h1>"
+            "</body></html>";
         return;
     }
-    static const Text kPage = gbk(
-        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\" />"
-        "<title>出错了</title></head><body>\r\n<h2>找不到文件或目录。</h2>\r\n"
-        "<p>您要查找的资源可能已被删除、已更改名称或者暂时不可用。</p>\r\n</body></html>\r\n");
+    static const Text kPage =
+        gbk("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\" />"
+            "<title>出错了</title></head><body>\r\n<h2>找不到文件或目录。</h2>\r\n"
+            "<p>您要查找的资源可能已被删除、已更改名称或者暂时不可用。</p>\r\n</body></html>\r\n");
     gbkPage(res, kPage);
 }
 
@@ -146,7 +148,9 @@ void gbkPage(DemoResponse& res, Text body) {
     res.body = std::move(body);
 }
 
-std::string u8(const Text& gbkText) { return gbkToUtf8(gbkText); }
+std::string u8(const Text& gbkText) {
+    return gbkToUtf8(gbkText);
+}
 
 std::vector<std::string> u8Lines(const Text& gbkText) {
     std::vector<std::string> lines;

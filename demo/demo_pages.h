@@ -10,10 +10,10 @@
 namespace pel::demo {
 
 struct DemoRequest {
-    int site = 0;          // 1..6, 0 for the update host
-    std::string method;    // "GET", "POST", "HEAD"
-    std::string path;      // without the query
-    std::string query;     // raw query string after "?", still percent-encoded
+    int site = 0;        // 1..6, 0 for the update host
+    std::string method;  // "GET", "POST", "HEAD"
+    std::string path;    // without the query
+    std::string query;   // raw query string after "?", still percent-encoded
     std::string body;
 };
 

@@ -24,13 +24,16 @@ std::string latestUrl(const DemoContext& ctx, int site, const DemoBook& book) {
     return ctx.baseUrl[site] + chapterPagePath(site, book, static_cast<int>(book.chapters.size()));
 }
 
-std::string noHit() { return "<div class=\"blocknote\">对不起，没有搜索到您要的小说！</div>\r\n"; }
+std::string noHit() {
+    return "<div class=\"blocknote\">对不起，没有搜索到您要的小说！</div>\r\n";
+}
 
 // Sites 2, 3 and 4 share the search layout of one table row per hit.
 std::string tableSearch(const DemoContext& ctx, int site, const Text& keyword) {
-    std::string page = "<table class=\"grid\" width=\"100%\" align=\"center\">\r\n"
-                       "<tr>\r\n<th>文章名称</th>\r\n<th>最新章节</th>\r\n<th>作者</th>\r\n"
-                       "</tr>\r\n";
+    std::string page =
+        "<table class=\"grid\" width=\"100%\" align=\"center\">\r\n"
+        "<tr>\r\n<th>文章名称</th>\r\n<th>最新章节</th>\r\n<th>作者</th>\r\n"
+        "</tr>\r\n";
     const auto hits = findBooks(keyword, site);
     for (const DemoBook* book : hits) {
         page += "<tr id=\"nr\">\r\n<td class=\"odd\"><a href=\"" + hitUrl(ctx, site, *book) +
@@ -54,10 +57,11 @@ std::string searchPage(const DemoContext& ctx, int site, const Text& keyword) {
             page = gbkHead("搜索结果") + tableSearch(ctx, site, keyword);
             break;
         case 4:
-            page = "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" "
-                   "content=\"text/html; charset=utf-8\" />\r\n<title>搜索结果</title>\r\n"
-                   "</head>\r\n<body>\r\n" +
-                   tableSearch(ctx, site, keyword);
+            page =
+                "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" "
+                "content=\"text/html; charset=utf-8\" />\r\n<title>搜索结果</title>\r\n"
+                "</head>\r\n<body>\r\n" +
+                tableSearch(ctx, site, keyword);
             break;
         case 5:
             page = gbkHead("搜索结果") + "<div class=\"result-list\">\r\n";
@@ -73,8 +77,8 @@ std::string searchPage(const DemoContext& ctx, int site, const Text& keyword) {
             page = gbkHead("搜索结果") + "<ul class=\"search-list\">\r\n";
             for (const DemoBook* book : hits) {
                 page += "<li><a target=\"_blank\" href=\"" + hitUrl(ctx, site, *book) +
-                        "\" class=\"l mr10\">" + u8(book->name) + "</a><span>" +
-                        u8(book->author) + "</span></li>\r\n";
+                        "\" class=\"l mr10\">" + u8(book->name) + "</a><span>" + u8(book->author) +
+                        "</span></li>\r\n";
             }
             page += "</ul>\r\n";
             page += hits.empty() ? noHit() : "";
@@ -118,13 +122,14 @@ std::string site3BookPage(const DemoContext& ctx, const DemoBook& book) {
     std::string page = gbkHead(name + "全文阅读");
     page += "<div id=\"content\">\r\n<dl>\r\n<dd><h1>" + name + "全文阅读</h1></dd>\r\n";
     page += "<dd><div class=\"fl\"><a class=\"hst\" href=\"" + index + "\"><img src=\"" +
-            coverFor(ctx, 3, book) + "\" onerror=\"this.src='/images/nocover.jpg'\" alt=\"" +
-            name + "\" /></a></div>\r\n";
-    page += "<table cellspacing=\"1\" cellpadding=\"0\" bgcolor=\"#E4E4E4\" width=\"100%\">\r\n"
-            "<tr><th>文章类别</th><td>&nbsp;武侠仙侠</td><th>文章作者</th><td>&nbsp;" +
-            u8(book.author) + "</td><th>文章状态</th><td>&nbsp;连载中</td></tr>\r\n</table>\r\n";
-    page += "<p>最新章节：<a href=\"" + latestUrl(ctx, 3, book) + "\">" +
-            u8(book.latestChapter) + "</a></p>\r\n";
+            coverFor(ctx, 3, book) + "\" onerror=\"this.src='/images/nocover.jpg'\" alt=\"" + name +
+            "\" /></a></div>\r\n";
+    page +=
+        "<table cellspacing=\"1\" cellpadding=\"0\" bgcolor=\"#E4E4E4\" width=\"100%\">\r\n"
+        "<tr><th>文章类别</th><td>&nbsp;武侠仙侠</td><th>文章作者</th><td>&nbsp;" +
+        u8(book.author) + "</td><th>文章状态</th><td>&nbsp;连载中</td></tr>\r\n</table>\r\n";
+    page += "<p>最新章节：<a href=\"" + latestUrl(ctx, 3, book) + "\">" + u8(book.latestChapter) +
+            "</a></p>\r\n";
     page += "<p><b>内容简介：</b></p><p>" + joined(intro, "<br />") + "</p>\r\n";
     page += "<p style=\"display:none\">关键词：" + name + "</p>\r\n";
     page += "<p class=\"btnlinks\"><a href=\"" + index +
@@ -176,8 +181,7 @@ std::string site5BookPage(const DemoContext& ctx, const DemoBook& book) {
     head += og("novel:latest_chapter_name", u8(book.latestChapter));
     head += og("novel:latest_chapter_url", ctx.baseUrl[5] + chapterPagePath(5, book, n));
     // The description ends in a bare LF before its closing quote.
-    head += "<meta property=\"og:description\" content=\"" + joined(intro, "\r\n") +
-            "\n\"/>\r\n";
+    head += "<meta property=\"og:description\" content=\"" + joined(intro, "\r\n") + "\n\"/>\r\n";
     std::string page = gbkHead(name + "最新章节", head);
     page += "<div class=\"book-info\">\r\n<h1>" + name + "</h1>\r\n<p>作者：" + u8(book.author) +
             "</p>\r\n<p><a href=\"" + ctx.baseUrl[5] + indexPagePath(5, book) +
@@ -220,7 +224,7 @@ bool serveSearchPages(const DemoContext& ctx, const DemoRequest& req, DemoRespon
     const char* searchPath =
         site == 2 ? "/modules/article/soshu.php" : "/modules/article/search.php";
     if (req.path == searchPath) {
-        const std::string page = searchPage(ctx, site, searchKeyword(req)) ;
+        const std::string page = searchPage(ctx, site, searchKeyword(req));
         if (site == 4) {
             res.contentType = "text/html; charset=utf-8";
             res.body = page;

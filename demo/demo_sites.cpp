@@ -135,15 +135,14 @@ void DemoSites::Impl::answerChapterFault(ChapterFault fault, const DemoResponse&
         case ChapterFault::CloseMidBody:
             // The length announces the whole page; the connection closes after half of it.
             hres.status = 200;
-            hres.set_content_provider(
-                body->size(), res.contentType,
-                [body](size_t offset, size_t, httplib::DataSink& sink) {
-                    const size_t half = body->size() / 2;
-                    if (offset < half) {
-                        sink.write(body->data() + offset, half - offset);
-                    }
-                    return false;
-                });
+            hres.set_content_provider(body->size(), res.contentType,
+                                      [body](size_t offset, size_t, httplib::DataSink& sink) {
+                                          const size_t half = body->size() / 2;
+                                          if (offset < half) {
+                                              sink.write(body->data() + offset, half - offset);
+                                          }
+                                          return false;
+                                      });
             return;
         case ChapterFault::Stall: {
             // The status line and headers go out at once; the body waits.
@@ -168,7 +167,9 @@ DemoSites::DemoSites() : impl_(std::make_unique<Impl>()) {
     impl_->context.updateUtf8Version = "V.2.0";
 }
 
-DemoSites::~DemoSites() { stop(); }
+DemoSites::~DemoSites() {
+    stop();
+}
 
 bool DemoSites::start() {
     Impl& im = *impl_;
@@ -246,19 +247,25 @@ void DemoSites::stop() {
     im.running = false;
 }
 
-std::string DemoSites::baseUrl(int site) const { return "http://" + domainMarker(site); }
+std::string DemoSites::baseUrl(int site) const {
+    return "http://" + domainMarker(site);
+}
 
 std::string DemoSites::domainMarker(int site) const {
     return "127.0.0.1:" + std::to_string(port(site));
 }
 
-std::string DemoSites::updateUrl() const { return baseUrl(0) + "/pzwj/txtyz.php"; }
+std::string DemoSites::updateUrl() const {
+    return baseUrl(0) + "/pzwj/txtyz.php";
+}
 
 int DemoSites::port(int site) const {
     return site >= 0 && site <= 6 ? impl_->ports[site] : 0;
 }
 
-DemoKnobs& DemoSites::knobs() { return impl_->knobs; }
+DemoKnobs& DemoSites::knobs() {
+    return impl_->knobs;
+}
 
 void DemoSites::setAnnouncedVersion(const std::string& utf8Version) {
     std::lock_guard lock(impl_->contextMutex);
@@ -271,7 +278,9 @@ void DemoSites::setAnnouncedAddress(const std::string& utf8Address) {
     impl_->addressChosen = true;
 }
 
-long DemoSites::requestCount() const { return impl_->requests.load(); }
+long DemoSites::requestCount() const {
+    return impl_->requests.load();
+}
 
 void useDemoSites(AppSettings& settings, const DemoSites& sites) {
     for (int site = 1; site <= 6; ++site) {

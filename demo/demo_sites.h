@@ -16,11 +16,11 @@ enum class ChapterFault { Status500, CloseMidBody, Stall };
 
 // Knobs, changeable while the server runs.
 struct DemoKnobs {
-    std::atomic<int> latencyMs{0};          // added to every response
-    std::atomic<int> chapterLatencyMs{0};   // added to every chapter page
+    std::atomic<int> latencyMs{0};         // added to every response
+    std::atomic<int> chapterLatencyMs{0};  // added to every chapter page
     std::atomic<int> chapterFailurePercent{0};
     std::atomic<int> chapterFault{static_cast<int>(ChapterFault::Status500)};
-    std::atomic<int> stallSeconds{60};      // how long a stalled response stalls
+    std::atomic<int> stallSeconds{60};  // how long a stalled response stalls
     // How many attempts in a row a failing chapter fails (a large value: every attempt).
     std::atomic<int> failedAttempts{1};
 };
@@ -32,7 +32,7 @@ struct DemoKnobs {
 bool chapterSelectedToFail(int chapter, int percent);
 
 class DemoSites {
-public:
+  public:
     DemoSites();
     ~DemoSites();
     DemoSites(const DemoSites&) = delete;
@@ -56,7 +56,7 @@ public:
     // Requests served so far (all sites), for tests that count them.
     long requestCount() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -1,7 +1,7 @@
 // The demo sites: every page form in its encoding, the contract that the program's cuts find
 // the catalogue's values, and the latency and fault knobs.
-#include <httplib.h>
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -21,11 +21,11 @@
 namespace pel {
 namespace {
 
-using demo::DemoBook;
 using demo::bookByRole;
+using demo::DemoBook;
 
 class DemoSitesTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         server_ = std::make_unique<demo::DemoSites>();
         sites_ = server_.get();
