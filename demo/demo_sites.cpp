@@ -2,6 +2,8 @@
 // generators, with the latency and fault knobs applied around them.
 #include "demo/demo_sites.h"
 
+#include <sys/socket.h>
+
 #include <httplib.h>
 
 #include <array>
@@ -191,7 +193,19 @@ bool DemoSites::start() {
         };
         server->Get(".*", handler);
         server->Post(".*", handler);
+        // The library listens with a backlog of 5: a hundred chapter workers connecting at
+        // once would lose SYNs and wait a second for each retransmission. Listening again on
+        // the bound socket raises the backlog.
+        int listenFd = -1;
+        server->set_socket_options([&listenFd](int fd) {
+            const int one = 1;
+            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+            listenFd = fd;
+        });
         const int port = server->bind_to_any_port("127.0.0.1");
+        if (listenFd >= 0) {
+            ::listen(listenFd, 1024);
+        }
         if (port <= 0) {
             stop();
             return false;
