@@ -276,12 +276,14 @@ bool serveChapterPages(const DemoContext& ctx, const DemoRequest& req, DemoRespo
                 return true;
             }
             res.chapterIndex = true;
+            res.pageForms = kIndexPageForm;
             gbkPage(res, gbk(siteIndexPage(ctx, site, book)));
             return true;
         }
         const int n = chapterNumberOf(req.path, dir, static_cast<int>(book.chapters.size()));
         if (n > 0) {
             res.chapterNumber = n;
+            res.pageForms = kChapterPageForm;
             gbkPage(res, gbk(chapterPage(site, book, n)));
             return true;
         }

@@ -23,6 +23,7 @@ struct DemoResponse {
     Bytes body;
     int chapterNumber = 0;      // > 0: a chapter page (latency and fault knobs apply)
     bool chapterIndex = false;  // a chapter index page: a download of the book starts
+    int pageForms = 0;          // DemoPageForm flags: which of the program's page forms it is
 };
 
 struct DemoContext {

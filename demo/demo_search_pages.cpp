@@ -225,6 +225,7 @@ bool serveSearchPages(const DemoContext& ctx, const DemoRequest& req, DemoRespon
         site == 2 ? "/modules/article/soshu.php" : "/modules/article/search.php";
     if (req.path == searchPath) {
         const std::string page = searchPage(ctx, site, searchKeyword(req));
+        res.pageForms = kSearchPageForm;
         if (site == 4) {
             res.contentType = "text/html; charset=utf-8";
             res.body = page;
@@ -257,6 +258,7 @@ bool serveSearchPages(const DemoContext& ctx, const DemoRequest& req, DemoRespon
         }
         // Sites 2 and 4 list the chapters here: fetching this page starts a download too.
         res.chapterIndex = site == 2 || site == 4;
+        res.pageForms = kBookPageForm | (res.chapterIndex ? kIndexPageForm : 0);
         gbkPage(res, gbk(page + "</body>\r\n</html>\r\n"));
         return true;
     }

@@ -101,10 +101,12 @@ bool serveSite1Pages(const DemoContext& ctx, const DemoRequest& req, DemoRespons
     }
     if (req.path == "/index.php") {
         utf8Page(res, searchPage(ctx, searchKeyword(req)));
+        res.pageForms = kSearchPageForm;
         return true;
     }
     if (req.path == "/download.php") {
         utf8Page(res, downloadPage(ctx, siteBook(queryValue(req.query, "id"))));
+        res.pageForms = kIndexPageForm;  // where the download's address is read
         return true;
     }
     const auto idFrom = [&](const std::string& prefix, const std::string& suffix) {
@@ -117,6 +119,7 @@ bool serveSite1Pages(const DemoContext& ctx, const DemoRequest& req, DemoRespons
     };
     if (const DemoBook* book = idFrom("/book/", ".html")) {
         utf8Page(res, bookPage(ctx, *book));
+        res.pageForms = kBookPageForm;
         return true;
     }
     if (const DemoBook* book = idFrom("/txt/", ".txt")) {

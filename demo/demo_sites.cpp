@@ -6,6 +6,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -14,6 +15,7 @@
 #include <unordered_map>
 
 #include "demo/demo_page_parts.h"
+#include "text/encoding.h"
 
 namespace pel::demo {
 
@@ -21,6 +23,18 @@ namespace {
 
 constexpr int kChapterSiteThreads = 128;  // 100 concurrent chapter requests and some room
 constexpr int kOtherSiteThreads = 16;
+
+// Every occurrence of `from` replaced, byte for byte (the pages may be UTF-8).
+std::string replaceBytes(const std::string& text, const std::string& from, const std::string& to) {
+    std::string out;
+    size_t at = 0;
+    for (size_t hit; (hit = text.find(from, at)) != std::string::npos; at = hit + from.size()) {
+        out.append(text, at, hit - at);
+        out += to;
+    }
+    out.append(text, at, std::string::npos);
+    return out;
+}
 
 }  // namespace
 
@@ -44,6 +58,10 @@ struct DemoSites::Impl {
     mutable std::mutex contextMutex;  // the context's update fields change while serving
     DemoContext context;
     bool addressChosen = false;  // setAnnouncedAddress was called: keep its value
+
+    std::mutex hostileMutex;
+    int hostileSite = 0;
+    std::string hostilePrefix;
 
     std::mutex attemptsMutex;
     std::array<std::unordered_map<std::string, int>, 7> attempts;
@@ -79,11 +97,19 @@ struct DemoSites::Impl {
     }
 
     void handle(int site, const httplib::Request& hreq, httplib::Response& hres);
+    void applyPageFaults(int site, const DemoContext& ctx, DemoResponse& res);
     void answerChapterFault(ChapterFault fault, const DemoResponse& res, httplib::Response& hres);
 };
 
 void DemoSites::Impl::handle(int site, const httplib::Request& hreq, httplib::Response& hres) {
     requests.fetch_add(1);
+    if (knobs.hangSite.load() == site) {
+        // Accepted and read, never answered: only stop() ends the wait.
+        while (pause(1000)) {
+        }
+        hres.status = 503;
+        return;
+    }
     if (!pause(knobs.latencyMs.load())) {
         hres.status = 503;
         return;
@@ -104,6 +130,7 @@ void DemoSites::Impl::handle(int site, const httplib::Request& hreq, httplib::Re
         // Every site answers an unknown address with its missing-file page.
         missingPage(site, res);
     }
+    applyPageFaults(site, ctx, res);
     if (res.chapterIndex) {
         forgetAttempts(site);
     }
@@ -121,6 +148,36 @@ void DemoSites::Impl::handle(int site, const httplib::Request& hreq, httplib::Re
     }
     hres.status = res.status;
     hres.set_content(res.body, res.contentType);
+}
+
+void DemoSites::Impl::applyPageFaults(int site, const DemoContext& ctx, DemoResponse& res) {
+    if ((res.pageForms & (kBookPageForm | kIndexPageForm)) != 0) {
+        std::lock_guard lock(hostileMutex);
+        if (hostileSite == site && !hostilePrefix.empty()) {
+            res.body = replaceBytes(res.body, ctx.baseUrl[site], hostilePrefix);
+        }
+    }
+    if (knobs.invalidBytesSite.load() == site &&
+        (res.pageForms & (kSearchPageForm | kBookPageForm | kChapterPageForm)) != 0) {
+        static const std::string kUtf8Stop = "\u3002";
+        if (res.contentType.find("utf-8") != std::string::npos) {
+            res.body = replaceBytes(res.body, kUtf8Stop, "\xC3" + kUtf8Stop);
+        } else {
+            res.body = withInvalidBytes(res.body) + "\xFE";
+        }
+    }
+    if (knobs.hugePageSite.load() == site && (res.pageForms & knobs.hugePages.load()) != 0) {
+        // Markup and GBK text on one line, none of it anything the program looks for.
+        static const std::string kUnit = "<b>" + gbk("\u586B\u5145") + "</b>";
+        const auto size = static_cast<size_t>(std::max(0L, knobs.hugePageBytes.load()));
+        std::string filler;
+        filler.reserve(size + res.body.size());
+        while (filler.size() + kUnit.size() <= size) {
+            filler += kUnit;
+        }
+        filler.append(size - filler.size(), 'x');
+        res.body = filler + res.body;
+    }
 }
 
 void DemoSites::Impl::answerChapterFault(ChapterFault fault, const DemoResponse& res,
@@ -292,8 +349,19 @@ void DemoSites::setAnnouncedAddress(const std::string& utf8Address) {
     impl_->addressChosen = true;
 }
 
+void DemoSites::setHostileLinks(int site, const std::string& prefix) {
+    std::lock_guard lock(impl_->hostileMutex);
+    impl_->hostileSite = site;
+    impl_->hostilePrefix = prefix;
+}
+
 long DemoSites::requestCount() const {
     return impl_->requests.load();
+}
+
+Text withInvalidBytes(const Text& gbkText) {
+    static const Text kStop = gbk("\u3002");
+    return replaceText(gbkText, kStop, "\x81\x7F" + kStop);
 }
 
 void useDemoSites(AppSettings& settings, const DemoSites& sites) {

@@ -14,6 +14,15 @@ namespace pel::demo {
 
 enum class ChapterFault { Status500, CloseMidBody, Stall };
 
+// The page forms the program reads, as flags for the knobs that pick some of them. On sites 2
+// and 4 the book page is the chapter index too; site 1's download page counts as its index.
+enum DemoPageForm : int {
+    kSearchPageForm = 1,
+    kBookPageForm = 2,
+    kIndexPageForm = 4,
+    kChapterPageForm = 8,
+};
+
 // Knobs, changeable while the server runs.
 struct DemoKnobs {
     std::atomic<int> latencyMs{0};         // added to every response
@@ -23,6 +32,20 @@ struct DemoKnobs {
     std::atomic<int> stallSeconds{60};  // how long a stalled response stalls
     // How many attempts in a row a failing chapter fails (a large value: every attempt).
     std::atomic<int> failedAttempts{1};
+
+    // Faults of one site each; 0 names no site.
+    // Every request to this site is accepted and never answered until stop().
+    std::atomic<int> hangSite{0};
+    // The page forms in hugePages (DemoPageForm flags) of this site start with one line of
+    // hugePageBytes filler bytes, without a line end, ahead of the real page.
+    std::atomic<int> hugePageSite{0};
+    std::atomic<int> hugePages{kSearchPageForm | kBookPageForm | kIndexPageForm};
+    std::atomic<long> hugePageBytes{50L << 20};
+    // The search, book and chapter pages of this site carry byte sequences that are no
+    // characters: in GBK pages every "。" is preceded by 0x81 0x7F (a lead byte with a trail
+    // out of range) and the page ends in a lone lead byte 0xFE; in UTF-8 pages every "。" is
+    // preceded by a lone 0xC3 (see withInvalidBytes).
+    std::atomic<int> invalidBytesSite{0};
 };
 
 // Whether chapter n is one of the chapters that fail at the given rate: spread evenly, so
@@ -53,6 +76,11 @@ class DemoSites {
     void setAnnouncedVersion(const std::string& utf8Version);
     void setAnnouncedAddress(const std::string& utf8Address);  // empty: no address field
 
+    // Book and index pages of the site name their links (book, cover, chapter, download
+    // addresses) with `prefix` in place of baseUrl(site): "file:///some/dir", "ftp://...",
+    // "javascript:...". An empty prefix or site 0 turns it off.
+    void setHostileLinks(int site, const std::string& prefix);
+
     // Requests served so far (all sites), for tests that count them.
     long requestCount() const;
 
@@ -68,5 +96,9 @@ void useDemoSites(AppSettings& settings, const DemoSites& sites);
 // as each site's pages yield them (sites 2..4 lose every space, site 1's introduction its line
 // breaks and indents, missing covers become the default picture on sites 2..6, ...).
 ResultSlot expectedSlot(const DemoSites& sites, const DemoBook& book, int site);
+
+// A text with the invalid sequences of the invalidBytesSite knob, as the GBK pages carry them
+// in the texts the program cuts: every "。" preceded by 0x81 0x7F.
+Text withInvalidBytes(const Text& gbkText);
 
 }  // namespace pel::demo
