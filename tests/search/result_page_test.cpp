@@ -1,0 +1,193 @@
+// The result page's bytes, the thumbnail section, the thumbnail click and the clean-up.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "app/fixed_texts.h"
+#include "app/no_cover_image.h"
+#include "search/loopback_site.h"
+#include "search/result_page.h"
+#include "support/app_fixture.h"
+#include "text/encoding.h"
+
+namespace pel {
+namespace {
+
+using testing::AppFixture;
+using testing::LoopbackSite;
+
+Bytes readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<PropertyWrite> writesTo(const RecordingWindow& window, Control control,
+                                    Property property) {
+    std::vector<PropertyWrite> out;
+    for (const PropertyWrite& w : window.writes()) {
+        if (w.control == control && w.property == property) {
+            out.push_back(w);
+        }
+    }
+    return out;
+}
+
+TEST(ResultPageBytes, HeaderLineAndFooterAreExact) {
+    const Text page = resultPage("");
+    EXPECT_EQ(page.size(), 271u + 16u);
+    EXPECT_EQ(page.substr(0, 8), "<html>\r\n");
+    EXPECT_EQ(page.substr(page.size() - 16), "</body>\r\n</html>");
+    EXPECT_NE(page.find(gbk("<!--禁止右键-->\r\n")), Text::npos);
+    EXPECT_TRUE(page.substr(0, 271).ends_with("</script>\r\n<body bgcolor=\"rgb(2,22,30)\">\r\n"));
+
+    const Text caption = gbk("笔趣：《星河》作者：林一");
+    const Text line = resultLine("http://h/c.jpg", caption, "2");
+    EXPECT_EQ(line, "<img src=\"http://h/c.jpg\" width=\"62\" height=\"82\" alt=\"" + caption +
+                        "\" onclick=\"location.href='2';\">\r\n");
+    EXPECT_EQ(line.size(), 72u + 14u + caption.size() + 1u);
+    EXPECT_EQ(resultPage(line), resultPage("").insert(271, line));
+}
+
+TEST(ResultPageBytes, ForeignTextsCannotBreakOutOfTheirAttributes) {
+    struct Case {
+        Text raw;
+        Text escaped;
+    };
+    const Case cases[] = {
+        {"x.jpg\" onerror=\"alert(1)", "x.jpg&quot; onerror=&quot;alert(1)"},
+        {"<script>a&b</script>", "&lt;script&gt;a&amp;b&lt;/script&gt;"},
+        {"&amp;", "&amp;amp;"},
+        {gbk("顶点：《书》作者：甲"), gbk("顶点：《书》作者：甲")},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.raw);
+        EXPECT_EQ(resultLine(c.raw, c.raw, "3"),
+                  "<img src=\"" + c.escaped + "\" width=\"62\" height=\"82\" alt=\"" +
+                      c.escaped + "\" onclick=\"location.href='3';\">\r\n");
+    }
+}
+
+TEST(AddResultThumbnail, EveryHitRewritesAndReloadsThePageWithAllLinesInOrder) {
+    AppFixture f;
+    AppState& app = f.app();
+    f.window().setVisible(Control::DisclaimerLabel, true);
+    const Text lines[] = {resultLine("zwfm.jpg", gbk("知轩：《甲》 作者：乙"), "1"),
+                          resultLine("http://h/3.jpg", gbk("顶点：《丙》作者：丁"), "3"),
+                          resultLine("", gbk("全书：《》作者："), "6")};
+    addResultThumbnail(app, "zwfm.jpg", gbk("知轩：《甲》 作者：乙"), "1");
+    EXPECT_EQ(readFile(resultPagePath(app)), resultPage(lines[0]));
+    addResultThumbnail(app, "http://h/3.jpg", gbk("顶点：《丙》作者：丁"), "3");
+    addResultThumbnail(app, "", gbk("全书：《》作者："), "6");
+
+    EXPECT_EQ(readFile(resultPagePath(app)), resultPage(lines[0] + lines[1] + lines[2]));
+    EXPECT_EQ(readFile(noCoverPicturePath(app)), noCoverImage());
+    EXPECT_EQ(resultPagePath(app), f.dir() / "lstplb.html");
+    EXPECT_EQ(noCoverPicturePath(app), f.dir() / "zwfm.jpg");
+    const auto loads = writesTo(f.window(), Control::HtmlView, Property::Address);
+    ASSERT_EQ(loads.size(), 3u);
+    for (const PropertyWrite& load : loads) {
+        EXPECT_EQ(load.text, resultPagePath(app).string());
+    }
+    EXPECT_FALSE(f.window().isVisible(Control::DisclaimerLabel));
+    EXPECT_TRUE(app.bannerText.get().empty());
+
+    onNavigateComplete(app);
+    EXPECT_FALSE(std::filesystem::exists(resultPagePath(app)));
+    EXPECT_FALSE(std::filesystem::exists(noCoverPicturePath(app)));
+    onNavigateComplete(app);  // nothing left to delete: still quiet
+}
+
+TEST(AddResultThumbnail, AnUnwritableDirectoryShowsTheBannerAndLoadsNothing) {
+    // Tests run as root, where permissions do not stop a write: a directory under a regular
+    // file cannot be written by anyone.
+    AppFixture f([](AppSettings& settings) {
+        const auto blocker = settings.programDirectory / "plain-file";
+        std::ofstream(blocker) << "x";
+        settings.programDirectory = blocker / "dir";
+    });
+    AppState& app = f.app();
+    f.window().setVisible(Control::DisclaimerLabel, true);
+    addResultThumbnail(app, "zwfm.jpg", gbk("笔趣：《甲》作者：乙"), "2");
+
+    EXPECT_EQ(app.bannerText.get(), gbk("插入失败 请尝试管理员运行"));
+    EXPECT_TRUE(writesTo(f.window(), Control::HtmlView, Property::Address).empty());
+    EXPECT_TRUE(f.window().isVisible(Control::DisclaimerLabel));
+}
+
+TEST(OnBeforeNavigate, ThePageItselfIsAllowedInEitherForm) {
+    AppFixture f([](AppSettings& settings) {
+        settings.programDirectory /= "with space";
+        std::filesystem::create_directories(settings.programDirectory);
+    });
+    AppState& app = f.app();
+    app.selectedSite = 4;
+    const std::string path = resultPagePath(app).string();
+    Text encoded = path;
+    encoded.replace(encoded.find(' '), 1, "%20");
+    for (const std::string& target :
+         {path, "file://" + path, "file://" + encoded, "FILE://localhost" + path}) {
+        SCOPED_TRACE(target);
+        EXPECT_EQ(onBeforeNavigate(app, target), Navigation::Allow);
+    }
+    EXPECT_EQ(app.selectedSite.load(), 4);
+    EXPECT_TRUE(f.window().writes().empty());
+}
+
+TEST(OnBeforeNavigate, ATargetThatNamesNoSiteClearsTheSelectionAndTouchesNoBox) {
+    AppFixture f;
+    AppState& app = f.app();
+    const std::string dirUrl = "file://" + f.dir().string() + "/";
+    for (const std::string& target :
+         {dirUrl + "0", dirUrl + "7", dirUrl + "8", dirUrl + "9", dirUrl + "x", std::string()}) {
+        SCOPED_TRACE(target);
+        app.selectedSite = 2;
+        EXPECT_EQ(onBeforeNavigate(app, target), Navigation::Refuse);
+        EXPECT_EQ(app.selectedSite.load(), 0);
+    }
+    EXPECT_TRUE(f.window().writes().empty());
+}
+
+TEST(OnBeforeNavigate, AClickSelectsTheSiteFillsTheBoxesAndStaysOnThePage) {
+    LoopbackSite web;
+    const Bytes picture = std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
+    web.serve("/cover/3.jpg", picture);
+    AppFixture f;
+    AppState& app = f.app();
+    app.resultSlots[3].set({"http://b/3/", gbk("林三"), gbk("星河"), gbk("第九章"),
+                            web.base() + "/cover/3.jpg", noIntroText()});
+    app.resultSlots[4].set({"http://b/4/", gbk("林四"), gbk("月海"), gbk("第十章"),
+                            noCoverFileName(), gbk("一段简介")});
+    app.resultSlots[5].set({"http://b/5/", "", "", "", "file:///etc/hostname", ""});
+    const std::string dirUrl = "file://" + f.dir().string() + "/";
+
+    EXPECT_EQ(onBeforeNavigate(app, dirUrl + "3"), Navigation::Refuse);
+    EXPECT_EQ(app.selectedSite.load(), 3);
+    EXPECT_EQ(f.window().text(Control::NameBox), gbk("星河"));
+    EXPECT_EQ(f.window().text(Control::AuthorBox), gbk("林三"));
+    EXPECT_EQ(f.window().text(Control::LatestBox), gbk("第九章"));
+    EXPECT_EQ(f.window().text(Control::IntroBox), noIntroText());
+    EXPECT_EQ(f.window().alignment(Control::IntroBox), Alignment::Center);
+    auto pictures = writesTo(f.window(), Control::CoverBox, Property::Picture);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].bytes, picture);
+
+    EXPECT_EQ(onBeforeNavigate(app, dirUrl + "4"), Navigation::Refuse);
+    EXPECT_EQ(app.selectedSite.load(), 4);
+    EXPECT_EQ(f.window().text(Control::IntroBox), gbk("一段简介"));
+    EXPECT_EQ(f.window().alignment(Control::IntroBox), Alignment::Left);
+    pictures = writesTo(f.window(), Control::CoverBox, Property::Picture);
+    ASSERT_EQ(pictures.size(), 2u);
+    EXPECT_EQ(pictures[1].bytes, noCoverImage());
+
+    // A cover that is no web address is not fetched: the box is cleared as on a failed fetch.
+    EXPECT_EQ(onBeforeNavigate(app, dirUrl + "5"), Navigation::Refuse);
+    pictures = writesTo(f.window(), Control::CoverBox, Property::Picture);
+    ASSERT_EQ(pictures.size(), 3u);
+    EXPECT_TRUE(pictures[2].bytes.empty());
+    EXPECT_EQ(f.window().text(Control::NameBox), "");
+}
+
+}  // namespace
+}  // namespace pel
