@@ -1,0 +1,219 @@
+// A whole chapter download of a 2,000-chapter book whose chapter pages each take 20 ms, against
+// the ideal (chapters / 100 workers x latency) and against curl fetching the same pages 100 at a
+// time. The site runs in a child process, so the CPU time and peak RSS are the download's own.
+#include <benchmark/benchmark.h>
+#include <httplib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app_state.h"
+#include "download/download_start.h"
+#include "net/net_runtime.h"
+#include "text/encoding.h"
+
+namespace {
+
+constexpr int kChapters = 2000;
+constexpr int kLatencyMs = 20;
+constexpr int kWorkers = 100;
+
+std::string chapterPage(int i) {
+    std::string body;
+    for (int line = 0; line < 40; ++line) {
+        body += "第" + std::to_string(i) + "章的第" + std::to_string(line) +
+                "行，夜色沉沉，风从山口吹来。<br />\r\n";
+    }
+    return pel::gbk("<html>\r\n<div id=\"content\">" + body +
+                    "<script>read3();</script><script>bdshare();</script>\r\n</html>");
+}
+
+std::string indexPage() {
+    std::string page = "<dl>\r\n";
+    for (int i = 1; i <= kChapters; ++i) {
+        page += "<dd><a href=\"/long/" + std::to_string(i) + ".html\">第" + std::to_string(i) +
+                "章</a></dd>\r\n";
+    }
+    return pel::gbk(page + "</dl>\r\n");
+}
+
+// The loopback site, in a child process; its port comes back through a pipe.
+class ChildSite {
+  public:
+    ChildSite() {
+        int fds[2];
+        if (pipe(fds) != 0)
+            std::abort();
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(fds[0]);
+            serve(fds[1]);
+            _exit(0);
+        }
+        close(fds[1]);
+        if (read(fds[0], &port_, sizeof port_) != sizeof port_)
+            port_ = 0;
+        close(fds[0]);
+    }
+    ~ChildSite() {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    std::string hostPort() const { return "127.0.0.1:" + std::to_string(port_); }
+    std::string baseUrl() const { return "http://" + hostPort(); }
+    bool ok() const { return port_ > 0; }
+
+  private:
+    static void serve(int fd) {
+        httplib::Server server;
+        server.new_task_queue = [] { return new httplib::ThreadPool(256); };
+        // One request per connection: an idle kept-alive connection would hold a pool thread.
+        server.set_keep_alive_max_count(1);
+        const std::string index = indexPage();
+        server.Get("/long/", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content(index, "text/html");
+        });
+        // Built before the port opens, so the latency is the only cost of a page.
+        std::vector<std::string> pages(kChapters + 1);
+        for (int i = 1; i <= kChapters; ++i)
+            pages[i] = chapterPage(i);
+        server.Get(R"(/long/(\d+)\.html)",
+                   [&pages](const httplib::Request& req, httplib::Response& res) {
+                       std::this_thread::sleep_for(std::chrono::milliseconds(kLatencyMs));
+                       const int i = std::stoi(req.matches[1]);
+                       if (i < 1 || i > kChapters) {
+                           res.status = 404;
+                           return;
+                       }
+                       res.set_content(pages[i], "text/html");
+                   });
+        // The library listens with a backlog of 5: a hundred connections at once would see
+        // dropped SYNs and one-second retries. Listening again on the socket raises it.
+        int listenFd = -1;
+        server.set_socket_options([&listenFd](socket_t sock) {
+            int yes = 1;
+            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+            listenFd = sock;
+        });
+        int port = server.bind_to_any_port("127.0.0.1");
+        if (listenFd >= 0)
+            ::listen(listenFd, 1024);
+        if (write(fd, &port, sizeof port) != sizeof port)
+            _exit(1);
+        close(fd);
+        server.listen_after_bind();
+    }
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double peakRssMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+// curl fetching every chapter page, 100 transfers at a time, as the yardstick.
+double curlSeconds(const ChildSite& site, const std::filesystem::path& dir) {
+    const std::filesystem::path config = dir / "chapters.curl";
+    {
+        std::ofstream out(config);
+        for (int i = 1; i <= kChapters; ++i) {
+            out << "url = \"" << site.baseUrl() << "/long/" << i << ".html\"\n"
+                << "output = \"/dev/null\"\n";
+        }
+    }
+    const std::string command = "curl --silent --parallel --parallel-immediate --parallel-max " +
+                                std::to_string(kWorkers) + " --config '" + config.string() +
+                                "' 2>/dev/null";
+    const auto start = std::chrono::steady_clock::now();
+    if (std::system(command.c_str()) != 0)
+        return -1;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_ChapterDownload(benchmark::State& state) {
+    ChildSite site;
+    if (!site.ok()) {
+        state.SkipWithError("the loopback site did not start");
+        return;
+    }
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("pelnoria-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+
+    pel::AppSettings settings = pel::buildSettings();
+    settings.programDirectory = dir;
+    settings.sites.baseUrl[2] = site.baseUrl();
+    settings.sites.domainMarker[2] = site.hostPort();
+    settings.bannerSteps = 1;
+    settings.bannerStepMs = 1;
+    pel::RecordingWindow window;
+    pel::RecordingShell shell;
+    pel::AppState app(window, shell, settings);
+    pel::ResultSlot slot;
+    slot.bookUrl = site.baseUrl() + "/long/";
+    slot.name = pel::gbk("长夜");
+    slot.author = pel::gbk("无名氏");
+    app.resultSlots[2].set(slot);
+    app.selectedSite.store(2);
+
+    const double cpuBefore = cpuSeconds();
+    double wall = 0;
+    for (auto _ : state) {
+        window.clear();
+        const auto start = std::chrono::steady_clock::now();
+        pel::startDownload(app);
+        if (!app.waitForThreads(std::chrono::minutes(2))) {
+            state.SkipWithError("the download did not finish");
+            break;
+        }
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    const double cpu = (cpuSeconds() - cpuBefore) / iterations;
+    const double meanWall = wall / iterations;
+    const double ideal = kChapters / static_cast<double>(kWorkers) * kLatencyMs / 1000.0;
+    const double curl = curlSeconds(site, dir);
+    const std::filesystem::path book = dir / pel::gbkToUtf8(pel::gbk("长夜-无名氏.txt"));
+    const double bookMiB =
+        std::filesystem::exists(book) ? std::filesystem::file_size(book) / (1024.0 * 1024.0) : 0.0;
+
+    state.counters["wall_s"] = meanWall;
+    state.counters["ideal_s"] = ideal;
+    state.counters["vs_ideal"] = meanWall / ideal;  // goal: at most 1.5
+    state.counters["curl_s"] = curl;
+    state.counters["vs_curl"] = curl > 0 ? meanWall / curl : 0;  // goal: at most 1.2
+    state.counters["cpu_s"] = cpu;
+    state.counters["book_MiB"] = bookMiB;
+    state.counters["peak_rss_MiB"] = peakRssMiB();
+    state.counters["rss_limit_MiB"] = 3 * bookMiB + 100;  // goal: peak_rss_MiB below this
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+BENCHMARK(BM_ChapterDownload)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+int main(int argc, char** argv) {
+    pel::NetRuntime runtime;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
