@@ -38,8 +38,7 @@ struct SearchBench {
         settings.programDirectory = dir;
         settings.bannerStepMs = 1;
         app = std::make_unique<pel::AppState>(window, shell, std::move(settings));
-        window.recordUserText(pel::Control::SearchBox,
-                              pel::demo::bookByRole("everywhere").name);
+        window.recordUserText(pel::Control::SearchBox, pel::demo::bookByRole("everywhere").name);
     }
     ~SearchBench() {
         app->waitForThreads(std::chrono::seconds(60));

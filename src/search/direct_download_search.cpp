@@ -34,7 +34,8 @@ void searchDirectDownloadSite(AppState& app) {
     const Text keyword = app.window.text(Control::SearchBox);
     const Text& base = app.settings.sites.baseUrl[kSite];
 
-    const Text searchPage = fetchSitePage(app, base + "/index.php?keyword=" + urlEncodeUtf8(keyword));
+    const Text searchPage =
+        fetchSitePage(app, base + "/index.php?keyword=" + urlEncodeUtf8(keyword));
     std::vector<Text> hits;
     if (textBetweenAll(searchPage, "<dl id=\"plist", "</dd>", hits) == 0) {
         return;
@@ -69,7 +70,8 @@ void searchDirectDownloadSite(AppState& app) {
     const Text downloadPage = fetchSitePage(app, base + "/download.php?id=" + bookId);
     const Text linkBlock = textBetween(downloadPage, linkBlockLeft, linkBlockRight);
     const std::vector<Text> pieces = splitText(linkBlock, "_blank");
-    const Text bookUrl = pieces.empty() ? Text{} : textBetween(pieces.front(), "href=\"", "\" target");
+    const Text bookUrl =
+        pieces.empty() ? Text{} : textBetween(pieces.front(), "href=\"", "\" target");
     writeSlotField(app, kSite, &ResultSlot::bookUrl, bookUrl);
     if (bookUrl.empty()) {
         return;

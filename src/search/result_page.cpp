@@ -40,11 +40,21 @@ Text escapeAttribute(const Text& text) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '"': out += "&quot;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            default: out += c; break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            default:
+                out += c;
+                break;
         }
     }
     return out;
@@ -68,9 +78,12 @@ long long fileSizeOrMinusOne(const std::filesystem::path& path) {
 }
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -99,8 +112,8 @@ bool isResultPage(const std::string& target, const std::string& pagePath) {
     }
     std::string_view rest = target;
     constexpr std::string_view kScheme = "file://";
-    if (rest.size() < kScheme.size() || findText(rest.substr(0, kScheme.size()), kScheme, 1,
-                                                 true) != 1) {
+    if (rest.size() < kScheme.size() ||
+        findText(rest.substr(0, kScheme.size()), kScheme, 1, true) != 1) {
         return false;
     }
     rest.remove_prefix(kScheme.size());
@@ -140,10 +153,11 @@ Text resultLine(const Text& cover, const Text& caption, const Text& digit) {
            escapeAttribute(caption) + "\" onclick=\"location.href='" + digit + "';\">\r\n";
 }
 
-Text resultPage(const Text& lines) { return pageHeader() + lines + pageFooter(); }
+Text resultPage(const Text& lines) {
+    return pageHeader() + lines + pageFooter();
+}
 
-void addResultThumbnail(AppState& app, const Text& cover, const Text& caption,
-                        const Text& digit) {
+void addResultThumbnail(AppState& app, const Text& cover, const Text& caption, const Text& digit) {
     static const Text insertFailed = gbk("插入失败 请尝试管理员运行");
     std::lock_guard lock(app.thumbnailMutex);
     app.resultListHtml += resultLine(cover, caption, digit);

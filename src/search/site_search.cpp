@@ -26,12 +26,11 @@ const SiteRules& rulesOf(int site) {
         {},
         {},
         {"/modules/article/soshu.php?searchkey=+", tableList, gbk("笔趣：《"), missingFile},
-        {"/modules/article/search.php?searchtype=keywords&searchkey=", tableList,
-         gbk("顶点：《"), missingFile},
+        {"/modules/article/search.php?searchtype=keywords&searchkey=", tableList, gbk("顶点：《"),
+         missingFile},
         {"/modules/article/search.php?searchkey=", tableList, gbk("无名：《"), missingFile},
         {"/modules/article/search.php?searchkey=+",
-         "f-black\" href=\"(.*?)\" target=\"_blank\">(.*?)</a></h6>", gbk("阅读：《"),
-         missingFile},
+         "f-black\" href=\"(.*?)\" target=\"_blank\">(.*?)</a></h6>", gbk("阅读：《"), missingFile},
         {"/modules/article/search.php?searchkey=",
          "<li><a target=\"_blank\" href=\"(.*?)\" class=\"l mr10\">", gbk("全书：《"), "404"},
     };
@@ -119,10 +118,9 @@ Fields cutSite6(const Text& page, const RegexObject& meta) {
     f.name = meta.subMatch(2, 2);
     f.author = meta.subMatch(5, 2);
     f.latestChapter = meta.subMatch(9, 2);
-    f.introduction =
-        removeText(replaceText(textBetween(page, "og:description\" content=\"", "\"/>"),
-                               "<br />", "\r\n"),
-                   "&nbsp;");
+    f.introduction = removeText(
+        replaceText(textBetween(page, "og:description\" content=\"", "\"/>"), "<br />", "\r\n"),
+        "&nbsp;");
     f.coverUrl = meta.subMatch(3, 2);
     return f;
 }
@@ -164,9 +162,11 @@ void searchSite(AppState& app, int site) {
         case 2:
         case 3:
         case 4: {
-            static const Text blockMarkers[5][2] = {
-                {}, {}, {"<div id=\"info\">", "<div id=\"list\">\r"},
-                {"id=\"content", "<font class=\"fr"}, {"class=\"catalog1", "class=\"last9"}};
+            static const Text blockMarkers[5][2] = {{},
+                                                    {},
+                                                    {"<div id=\"info\">", "<div id=\"list\">\r"},
+                                                    {"id=\"content", "<font class=\"fr"},
+                                                    {"class=\"catalog1", "class=\"last9"}};
             Text block = textBetween(page, blockMarkers[site][0], blockMarkers[site][1]);
             if (block.empty()) {
                 return;
@@ -236,8 +236,9 @@ void searchSite(AppState& app, int site) {
         return;
     }
     static const Text captionMiddle = gbk("》作者：");
-    addResultThumbnail(app, coverUrl, rules.captionHead + fields.name + captionMiddle +
-                                          fields.author, decimal(site));
+    addResultThumbnail(app, coverUrl,
+                       rules.captionHead + fields.name + captionMiddle + fields.author,
+                       decimal(site));
 }
 
 }  // namespace

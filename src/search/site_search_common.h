@@ -8,13 +8,13 @@ namespace pel {
 // Calls advanceSearchProgress exactly once when the worker's run ends, on every path out of
 // it, early returns and exceptions included.
 class SearchProgressGuard {
-public:
+  public:
     explicit SearchProgressGuard(AppState& app) : app_(app) {}
     ~SearchProgressGuard();
     SearchProgressGuard(const SearchProgressGuard&) = delete;
     SearchProgressGuard& operator=(const SearchProgressGuard&) = delete;
 
-private:
+  private:
     AppState& app_;
 };
 

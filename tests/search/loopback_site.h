@@ -18,7 +18,7 @@
 namespace pel::testing {
 
 class LoopbackSite {
-public:
+  public:
     struct Page {
         int status = 200;
         std::string body;
@@ -62,7 +62,7 @@ public:
         return targets_;
     }
 
-private:
+  private:
     httplib::Server server_;
     std::thread thread_;
     int port_ = 0;

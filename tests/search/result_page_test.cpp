@@ -64,8 +64,8 @@ TEST(ResultPageBytes, ForeignTextsCannotBreakOutOfTheirAttributes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.raw);
         EXPECT_EQ(resultLine(c.raw, c.raw, "3"),
-                  "<img src=\"" + c.escaped + "\" width=\"62\" height=\"82\" alt=\"" +
-                      c.escaped + "\" onclick=\"location.href='3';\">\r\n");
+                  "<img src=\"" + c.escaped + "\" width=\"62\" height=\"82\" alt=\"" + c.escaped +
+                      "\" onclick=\"location.href='3';\">\r\n");
     }
 }
 

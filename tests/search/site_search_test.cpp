@@ -36,14 +36,14 @@ struct SiteCase {
     std::string caption;  // UTF-8; empty: no thumbnail
 };
 
-const ResultSlot kPreviousSearch{"old-book", "old-author", "old-name",
-                                 "old-latest", "old-cover", "old-intro"};
+const ResultSlot kPreviousSearch{"old-book",   "old-author", "old-name",
+                                 "old-latest", "old-cover",  "old-intro"};
 const std::string kNoIntro = "\r\n- - - 暂 无 简 介 - - -";
 const std::string kPicture = std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
 
 std::string expand(std::string text, const LoopbackSite& web) {
-    for (const auto& [key, value] : {std::pair<std::string, std::string>{"{BASE}", web.base()},
-                                     {"{HOST}", web.host()}}) {
+    for (const auto& [key, value] :
+         {std::pair<std::string, std::string>{"{BASE}", web.base()}, {"{HOST}", web.host()}}) {
         for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at)) {
             text.replace(at, key.size(), value);
             at += value.size();
@@ -64,7 +64,7 @@ void runWorker(AppState& app, RecordingWindow& window, int site, const Text& key
 }
 
 class SiteWorker {
-public:
+  public:
     SiteWorker()
         : fixture_([this](AppSettings& settings) {
               for (int s = 1; s <= kSiteCount; ++s) {
@@ -86,7 +86,7 @@ public:
 
     LoopbackSite web;  // before the fixture: it must outlive the app's threads
 
-private:
+  private:
     AppFixture fixture_;
 };
 
@@ -116,10 +116,9 @@ void checkCase(const SiteCase& c) {
         EXPECT_EQ(gbkToUtf8(got.coverUrl), expand(c.slot.coverUrl, w.web));
         EXPECT_EQ(gbkToUtf8(got.bookUrl), expand(c.slot.bookUrl, w.web));
     }
-    const Text expectedLines =
-        c.caption.empty() ? Text{}
-                          : resultLine(gbk(expand(c.slot.coverUrl, w.web)), gbk(c.caption),
-                                       decimal(c.site));
+    const Text expectedLines = c.caption.empty() ? Text{}
+                                                 : resultLine(gbk(expand(c.slot.coverUrl, w.web)),
+                                                              gbk(c.caption), decimal(c.site));
     EXPECT_EQ(gbkToUtf8(w.thumbnails()), gbkToUtf8(expectedLines));
 }
 
@@ -140,22 +139,28 @@ const std::string kSite1Download =
 
 TEST(DirectDownloadSiteSearch, FillsTheSlotFromTheFirstHitAndAddsItsThumbnail) {
     const SiteCase cases[] = {
-        {"hit with a download link", 1,
-         {{"/index.php", kSite1Search}, {"/book/1.html", kSite1Book},
+        {"hit with a download link",
+         1,
+         {{"/index.php", kSite1Search},
+          {"/book/1.html", kSite1Book},
           {"/download.php", kSite1Download}},
          false,
          {"{BASE}/files/77.txt", "林 一", "星 河", "- - - 已 完 本 - - -", "{BASE}/files/1s.jpg",
           "第一段第二段第三段完"},
          "知轩：《星 河》 作者：林 一"},
-        {"download page without the link block", 1,
-         {{"/index.php", kSite1Search}, {"/book/1.html", kSite1Book},
+        {"download page without the link block",
+         1,
+         {{"/index.php", kSite1Search},
+          {"/book/1.html", kSite1Book},
           {"/download.php", "<p>暂停下载</p>"}},
          false,
          {"", "林 一", "星 河", "- - - 已 完 本 - - -", "{BASE}/files/1s.jpg",
           "第一段第二段第三段完"},
          ""},
-        {"book page without the block", 1,
-         {{"/index.php", kSite1Search}, {"/book/1.html", "<p>nothing</p>"},
+        {"book page without the block",
+         1,
+         {{"/index.php", kSite1Search},
+          {"/book/1.html", "<p>nothing</p>"},
           {"/download.php", kSite1Download}},
          false,
          {"{BASE}/files/77.txt", "", "", "- - - 已 完 本 - - -", "", kNoIntro},
@@ -196,7 +201,9 @@ std::string site2Book(const std::string& img) {
            "<p>作&nbsp;&nbsp;者：林 一</p>\r\n"
            "<p>最新章节：<a href=\"/b/1/9.html\">第九章 归来</a></p>\r\n"
            "<div id=\"intro\">\r\n<p>一段 简介</p>\r\n</div>\r\n"
-           "<img src=\"" + img + "\" onerror=\"this.src='/x.jpg'\">\r\n"
+           "<img src=\"" +
+           img +
+           "\" onerror=\"this.src='/x.jpg'\">\r\n"
            "<div id=\"list\">\r\n<dl></dl></div></body></html>";
 }
 
@@ -211,10 +218,13 @@ const std::string kSite3Book =
 const std::string kCharsetMeta =
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">\r\n";
 std::string site4Book(const std::string& latest) {
-    return kCharsetMeta + "<div class=\"catalog1\">\r\n<h1>星 河</h1>\r\n"
+    return kCharsetMeta +
+           "<div class=\"catalog1\">\r\n<h1>星 河</h1>\r\n"
            "<img src=\"{BASE}/files/image/4/44/44s.jpg\" width=\"120\">\r\n"
            "<p><span>作者：<a href=\"/author/1\">林 四</a></span><span>状态：连载</span></p>\r\n"
-           "<p>最新章节：<a href=\"/b/4/9.html\">" + latest + "</a></p>\r\n"
+           "<p>最新章节：<a href=\"/b/4/9.html\">" +
+           latest +
+           "</a></p>\r\n"
            "<div class=\"last9\"></div>";
 }
 
@@ -258,78 +268,100 @@ const std::string kSearch = "/modules/article/search.php";
 
 TEST(SiteSearch, FillsEachSiteSlotAsItsPagesSay) {
     const SiteCase cases[] = {
-        {"site 2 hit, relative cover gets the base address", 2,
-         {{kSearch2, kSite2Search}, {"/book/2.html", site2Book("/files/2s.jpg")},
+        {"site 2 hit, relative cover gets the base address",
+         2,
+         {{kSearch2, kSite2Search},
+          {"/book/2.html", site2Book("/files/2s.jpg")},
           {"/files/2s.jpg", kPicture, 200, true}},
          false,
          {"{BASE}/book/2.html", "林一", "星河", "第九章归来", "{BASE}/files/2s.jpg", "一段简介"},
          "笔趣：《星河》作者：林一"},
-        {"site 2 absolute cover with the domain marker stays, the probe says missing", 2,
-         {{kSearch2, kSite2Search}, {"/book/2.html", site2Book("{BASE}/abs/2.jpg")},
+        {"site 2 absolute cover with the domain marker stays, the probe says missing",
+         2,
+         {{kSearch2, kSite2Search},
+          {"/book/2.html", site2Book("{BASE}/abs/2.jpg")},
           {"/abs/2.jpg", "<h1>找不到文件</h1>", 404}},
          false,
          {"{BASE}/book/2.html", "林一", "星河", "第九章归来", "zwfm.jpg", "一段简介"},
          "笔趣：《星河》作者：林一"},
-        {"site 2 without a hit: the search page is the book page, no thumbnail", 2,
+        {"site 2 without a hit: the search page is the book page, no thumbnail",
+         2,
          {{kSearch2, site2Book("/files/2s.jpg")}},
          false,
          {"", "林一", "星河", "第九章归来", "{BASE}/files/2s.jpg", "一段简介"},
          ""},
-        {"site 2 book page without the block", 2,
+        {"site 2 book page without the block",
+         2,
          {{kSearch2, kSite2Search}, {"/book/2.html", "<div id=\"info\">no end"}},
-         true, {}, ""},
-        {"site 3 hit", 3,
+         true,
+         {},
+         ""},
+        {"site 3 hit",
+         3,
          {{kSearch, kSite2Search}, {"/book/2.html", kSite3Book}},
          false,
          {"{BASE}/html/3/", "林二", "星河", "第九章", "{BASE}/files/3s.jpg", "第一行\r\n第二行"},
          "顶点：《星河》作者：林二"},
-        {"site 3 block without a link gets \"/\" and still a thumbnail", 3,
+        {"site 3 block without a link gets \"/\" and still a thumbnail",
+         3,
          {{kSearch, "<div id=\"content\"><h1>星 河</h1></div><font class=\"fr\">"}},
          false,
          {"/", "", "星河", "", "{BASE}", kNoIntro},
          "顶点：《星河》作者："},
-        {"site 4 hit", 4,
+        {"site 4 hit",
+         4,
          {{kSearch, kCharsetMeta + kSite2Search},
           {"/book/2.html", site4Book("第一卷》正文 第十章 章节目录")}},
          false,
          {"{BASE}/book/2.html", "林四", "星河", "第十章", "{BASE}/files/image/4/44/44s.jpg",
           kNoIntro},
          "无名：《星河》作者：林四"},
-        {"site 4 without a hit derives the book address from the cover", 4,
+        {"site 4 without a hit derives the book address from the cover",
+         4,
          {{kSearch, site4Book("第一卷》正文")}},
          false,
          {"{BASE}/4/44/", "林四", "星河", "第一卷", "{BASE}/files/image/4/44/44s.jpg", kNoIntro},
          "无名：《星河》作者：林四"},
-        {"site 4 without a hit and without a cover: the base address alone", 4,
-         {{kSearch, site4Book("第十章")},
-          {"/files/image/4/44/44s.jpg", "找不到文件", 404}},
+        {"site 4 without a hit and without a cover: the base address alone",
+         4,
+         {{kSearch, site4Book("第十章")}, {"/files/image/4/44/44s.jpg", "找不到文件", 404}},
          false,
          {"{BASE}", "林四", "星河", "第十章", "zwfm.jpg", kNoIntro},
          "无名：《星河》作者：林四"},
-        {"site 5 hit: removals in any letter case, spaces kept, no base before the cover", 5,
+        {"site 5 hit: removals in any letter case, spaces kept, no base before the cover",
+         5,
          {{kSearch, kSite5Search}, {"/book/5.html", kSite5Book}},
          false,
          {"{BASE}/read/5/", "林 五", "星 河", "第 九 章", "/files/5s.jpg", "甲乙丙丁"},
          "阅读：《星 河》作者：林 五"},
         {"site 5 with an empty search page", 5, {{kSearch, ""}}, true, {}, ""},
-        {"site 6 hit", 6,
-         {{kSearch, kSite6Search}, {"/book/6.html", site6Book("{BASE}/read/6/index.html")},
+        {"site 6 hit",
+         6,
+         {{kSearch, kSite6Search},
+          {"/book/6.html", site6Book("{BASE}/read/6/index.html")},
           {"/files/6s.jpg", kPicture, 200, true}},
          false,
          {"{BASE}/read/6/", "林 六", "星 河", "第 九 章", "{BASE}/files/6s.jpg",
           "第一行\r\n第二行"},
          "全书：《星 河》作者：林 六"},
-        {"site 6 cover probe answering 404", 6,
-         {{kSearch, kSite6Search}, {"/book/6.html", site6Book("{BASE}/read/6/index.html")},
+        {"site 6 cover probe answering 404",
+         6,
+         {{kSearch, kSite6Search},
+          {"/book/6.html", site6Book("{BASE}/read/6/index.html")},
           {"/files/6s.jpg", "404 Not Found", 404}},
          false,
          {"{BASE}/read/6/", "林 六", "星 河", "第 九 章", "zwfm.jpg", "第一行\r\n第二行"},
          "全书：《星 河》作者：林 六"},
-        {"site 6 with nine matches writes nothing", 6,
+        {"site 6 with nine matches writes nothing",
+         6,
          {{kSearch, kSite6Search}, {"/book/6.html", site6Book("")}},
-         true, {}, ""},
-        {"site 6 book address without a slash: no thumbnail", 6,
-         {{kSearch, kSite6Search}, {"/book/6.html", site6Book("index")},
+         true,
+         {},
+         ""},
+        {"site 6 book address without a slash: no thumbnail",
+         6,
+         {{kSearch, kSite6Search},
+          {"/book/6.html", site6Book("index")},
           {"/files/6s.jpg", kPicture, 200, true}},
          false,
          {"", "林 六", "星 河", "第 九 章", "{BASE}/files/6s.jpg", "第一行\r\n第二行"},

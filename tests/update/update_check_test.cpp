@@ -46,8 +46,7 @@ TEST(CheckForUpdate, AnotherVersionTurnsTheDisclaimerIntoTheNotice) {
     EXPECT_NE(info.pageText.find(gbk("最新版本：")), Text::npos);
 
     openUpdateLink(run.fixture.app());
-    EXPECT_EQ(run.fixture.shell().openedUrls(),
-              std::vector<std::string>{"http://127.0.0.1:9/get"});
+    EXPECT_EQ(run.fixture.shell().openedUrls(), std::vector<std::string>{"http://127.0.0.1:9/get"});
 }
 
 TEST(CheckForUpdate, NoNoticeForOurOwnVersionOrNoAnswer) {
