@@ -104,8 +104,8 @@ struct DemoSites::Impl {
 void DemoSites::Impl::handle(int site, const httplib::Request& hreq, httplib::Response& hres) {
     requests.fetch_add(1);
     if (knobs.hangSite.load() == site) {
-        // Accepted and read, never answered: only stop() ends the wait.
-        while (pause(1000)) {
+        // Accepted and read, never answered while the knob names the site or until stop().
+        while (knobs.hangSite.load() == site && pause(50)) {
         }
         hres.status = 503;
         return;

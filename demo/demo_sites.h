@@ -34,7 +34,8 @@ struct DemoKnobs {
     std::atomic<int> failedAttempts{1};
 
     // Faults of one site each; 0 names no site.
-    // Every request to this site is accepted and never answered until stop().
+    // Every request to this site is accepted and left unanswered until the knob names
+    // another site or stop() is called; then it gets a 503.
     std::atomic<int> hangSite{0};
     // The page forms in hugePages (DemoPageForm flags) of this site start with one line of
     // hugePageBytes filler bytes, without a line end, ahead of the real page.

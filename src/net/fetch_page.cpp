@@ -30,6 +30,28 @@ bool startsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
     return true;
 }
 
+// True when the address names a scheme other than http and https ("file:", "ftp://",
+// "javascript:", "mailto:"). Such an address must not be fetched: put behind "http://" like a
+// scheme-less one, its scheme would be taken for a host name (a lookup of "file" or "ftp") or
+// its user part skipped to reach the host after it. A host followed by its port
+// ("127.0.0.1:8080/x", "localhost:8080/x") has a digit after the colon and is no scheme.
+bool hasForeignScheme(std::string_view url) {
+    std::size_t i = 0;
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (url.empty() || !letter(url[0])) {
+        return false;
+    }
+    while (i < url.size() && (letter(url[i]) || digit(url[i]) || url[i] == '+' ||
+                              url[i] == '-' || url[i] == '.')) {
+        ++i;
+    }
+    if (i >= url.size() || url[i] != ':') {
+        return false;
+    }
+    return i + 1 >= url.size() || !digit(url[i + 1]);
+}
+
 // The agent as a single line: curl sends it only when the block has no User-Agent line, and
 // a line break in it must not start a header of its own.
 Text singleLine(const Text& text) {
@@ -43,6 +65,9 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
     const int method = (options.method < 0 || options.method > 2) ? 0 : options.method;
     const bool secure = startsWithNoCase(url, "https://");
     const bool hasScheme = secure || startsWithNoCase(url, "http://");
+    if (!hasScheme && hasForeignScheme(url)) {
+        return {};  // nothing is sent: the caller's arguments stay as they were
+    }
     const net::RequestTarget target = net::requestTarget(hasScheme ? url : "http://" + url);
     const Text agent = singleLine(net::fetchUserAgent(options.headers));
 

@@ -1,5 +1,11 @@
 #include "e2e/fault_support.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -45,6 +51,43 @@ std::unique_ptr<testing::AppFixture> FaultSuite::makeApp(const testing::Settings
             adjust(s);
         }
     });
+}
+
+AcceptCounter::AcceptCounter() {
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (listenFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+        ::listen(listenFd_, 64) != 0 ||
+        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        ADD_FAILURE() << "cannot listen on loopback";
+        return;
+    }
+    port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this] {
+        while (!stopping_.load()) {
+            pollfd p{listenFd_, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) {
+                const int fd = ::accept(listenFd_, nullptr, nullptr);
+                if (fd >= 0) {
+                    accepted_.fetch_add(1);
+                    ::close(fd);
+                }
+            }
+        }
+    });
+}
+
+AcceptCounter::~AcceptCounter() {
+    stopping_ = true;
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    if (listenFd_ >= 0) {
+        ::close(listenFd_);
+    }
 }
 
 bool runSearch(testing::AppFixture& fixture, const Text& keyword,

@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "demo/demo_sites.h"
@@ -28,6 +30,25 @@ class FaultSuite : public ::testing::Test {
 
   private:
     static std::unique_ptr<demo::DemoSites> sites_;
+};
+
+// A loopback port that accepts connections, counts them and closes them unanswered: the
+// target of addresses that must never be fetched.
+class AcceptCounter {
+  public:
+    AcceptCounter();
+    ~AcceptCounter();
+    AcceptCounter(const AcceptCounter&) = delete;
+    AcceptCounter& operator=(const AcceptCounter&) = delete;
+    int port() const { return port_; }
+    int accepted() const { return accepted_.load(); }
+
+  private:
+    int listenFd_ = -1;
+    int port_ = 0;
+    std::atomic<int> accepted_{0};
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
 };
 
 // Types the keyword into the search box, starts the search and waits for every thread.
