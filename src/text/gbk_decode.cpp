@@ -67,42 +67,58 @@ const GbkTable& gbkTable() {
     return *table;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
+// Writes the UTF-8 form of `cp` at `out` and returns its length (code points below U+10000:
+// the code page has nothing above).
+std::size_t putUtf8(char* out, char32_t cp) {
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        out[0] = static_cast<char>(cp);
+        return 1;
     }
+    if (cp < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (cp >> 6));
+        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (cp >> 12));
+        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (cp >> 18));
+    out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 4;
 }
 
 }  // namespace
 
 void decodeGbkMapped(std::string_view gbk, MappedUtf8& out, bool withOffsets) {
     const GbkTable& table = gbkTable();
-    out.utf8.clear();
-    out.gbkOffset.clear();
-    out.utf8.reserve(gbk.size() + gbk.size() / 2 + 4);
-    if (withOffsets) {
-        out.gbkOffset.reserve(out.utf8.capacity() + 1);
-    }
+    // Every input byte yields at most three output bytes (a lone byte becomes U+FFFD; a
+    // pair at most one three-byte form), so both buffers are sized once and trimmed after.
+    const std::size_t cap = gbk.size() * 3 + 4;
+    out.utf8.resize(cap);
+    out.gbkOffset.resize(withOffsets ? cap + 1 : 0);
+    char* dst = out.utf8.data();
+    std::uint32_t* map = out.gbkOffset.data();
+    std::size_t used = 0;
     std::size_t i = 0;
     while (i < gbk.size()) {
         const auto c = static_cast<unsigned char>(gbk[i]);
         char32_t cp = kReplacement;
         std::size_t len = 1;
         if (c < 0x80) {
-            cp = c;
-        } else if (c == 0x80) {
+            dst[used] = static_cast<char>(c);
+            if (withOffsets) {
+                map[used] = static_cast<std::uint32_t>(i);
+            }
+            ++used;
+            ++i;
+            continue;
+        }
+        if (c == 0x80) {
             cp = table.euro != 0 ? table.euro : kReplacement;
         } else if (c >= kLeadFirst && c <= kLeadLast && i + 1 < gbk.size()) {
             const auto t = static_cast<unsigned char>(gbk[i + 1]);
@@ -110,19 +126,22 @@ void decodeGbkMapped(std::string_view gbk, MappedUtf8& out, bool withOffsets) {
                 len = 2;  // a well-formed pair is one character even when it is unassigned
                 const char32_t mapped =
                     table.pair[(c - kLeadFirst) * kTrailCount + (t - kTrailFirst)];
-                cp = mapped != 0 ? mapped : kReplacement;
+                cp = mapped != 0 && mapped < 0x10000 ? mapped : kReplacement;
             }
         }
-        const std::size_t before = out.utf8.size();
-        appendUtf8(out.utf8, cp);
+        const std::size_t n = putUtf8(dst + used, cp);
         if (withOffsets) {
-            out.gbkOffset.insert(out.gbkOffset.end(), out.utf8.size() - before,
-                                 static_cast<std::uint32_t>(i));
+            for (std::size_t k = 0; k < n; ++k) {
+                map[used + k] = static_cast<std::uint32_t>(i);
+            }
         }
+        used += n;
         i += len;
     }
+    out.utf8.resize(used);
     if (withOffsets) {
-        out.gbkOffset.push_back(static_cast<std::uint32_t>(gbk.size()));
+        map[used] = static_cast<std::uint32_t>(gbk.size());
+        out.gbkOffset.resize(used + 1);
     }
 }
 

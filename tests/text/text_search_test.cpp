@@ -60,6 +60,24 @@ TEST(FindText, LongDoubleByteRunBeforeHit) {
     EXPECT_EQ(findText("\xB0" + run + "\\", "\\"), -1);  // the backslash is a trailing byte
 }
 
+TEST(FindText, EveryOffsetAndNeedleLength) {
+    // The search tests blocks of start positions at once: a hit must be found at every offset,
+    // including right before the end, and a near miss (last byte differs) never.
+    const std::string filler(70, '.');
+    for (std::size_t len = 1; len <= 6; ++len) {
+        const std::string needle = std::string("<abcd>").substr(0, len);
+        for (std::size_t at = 0; at + len <= filler.size(); ++at) {
+            std::string hay = filler;
+            hay.replace(at, len, needle);
+            EXPECT_EQ(findText(hay, needle), static_cast<int>(at) + 1) << len << " at " << at;
+            if (len > 1) {
+                hay[at + len - 1] = '#';
+                EXPECT_EQ(findText(hay, needle), -1) << len << " at " << at;
+            }
+        }
+    }
+}
+
 TEST(FindLastText, LastOccurrenceOnABoundary) {
     EXPECT_EQ(findLastText("a/b/c", "/"), 4);
     EXPECT_EQ(findLastText("aaaa", "aa"), 3);
