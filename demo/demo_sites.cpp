@@ -63,6 +63,27 @@ struct DemoSites::Impl {
     int hostileSite = 0;
     std::string hostilePrefix;
 
+    // The filler of the huge pages, built once per size: tens of megabytes per request would
+    // cost more than the program's reading of them.
+    std::mutex fillerMutex;
+    std::shared_ptr<const std::string> filler;
+
+    std::shared_ptr<const std::string> hugeFiller(size_t size) {
+        std::lock_guard lock(fillerMutex);
+        if (!filler || filler->size() != size) {
+            // Markup and GBK text on one line, none of it anything the program looks for.
+            static const std::string kUnit = "<b>" + gbk("\u586B\u5145") + "</b>";
+            auto text = std::make_shared<std::string>();
+            text->reserve(size);
+            while (text->size() + kUnit.size() <= size) {
+                *text += kUnit;
+            }
+            text->append(size - text->size(), 'x');
+            filler = std::move(text);
+        }
+        return filler;
+    }
+
     std::mutex attemptsMutex;
     std::array<std::unordered_map<std::string, int>, 7> attempts;
 
@@ -167,16 +188,8 @@ void DemoSites::Impl::applyPageFaults(int site, const DemoContext& ctx, DemoResp
         }
     }
     if (knobs.hugePageSite.load() == site && (res.pageForms & knobs.hugePages.load()) != 0) {
-        // Markup and GBK text on one line, none of it anything the program looks for.
-        static const std::string kUnit = "<b>" + gbk("\u586B\u5145") + "</b>";
-        const auto size = static_cast<size_t>(std::max(0L, knobs.hugePageBytes.load()));
-        std::string filler;
-        filler.reserve(size + res.body.size());
-        while (filler.size() + kUnit.size() <= size) {
-            filler += kUnit;
-        }
-        filler.append(size - filler.size(), 'x');
-        res.body = filler + res.body;
+        res.body.insert(0,
+                        *hugeFiller(static_cast<size_t>(std::max(0L, knobs.hugePageBytes.load()))));
     }
 }
 

@@ -42,8 +42,8 @@ bool hasForeignScheme(std::string_view url) {
     if (url.empty() || !letter(url[0])) {
         return false;
     }
-    while (i < url.size() && (letter(url[i]) || digit(url[i]) || url[i] == '+' ||
-                              url[i] == '-' || url[i] == '.')) {
+    while (i < url.size() &&
+           (letter(url[i]) || digit(url[i]) || url[i] == '+' || url[i] == '-' || url[i] == '.')) {
         ++i;
     }
     if (i >= url.size() || url[i] != ':') {

@@ -62,8 +62,7 @@ TEST_F(ChapterFaultTest, OneFailedAttemptPerChapterIsRetriedIntoACompleteBook) {
             const long before = sites().requestCount();
             ASSERT_TRUE(runDownload(*app, site, slot));
             // The index, every chapter once and the failed chapter a second time at least.
-            EXPECT_GE(sites().requestCount() - before,
-                      static_cast<long>(book.chapters.size()) + 2);
+            EXPECT_GE(sites().requestCount() - before, static_cast<long>(book.chapters.size()) + 2);
             EXPECT_EQ(gbkToUtf8(savedBook(*app, slot)), gbkToUtf8(demo::expectedBookFile(book)));
             EXPECT_EQ(outcomesShown(app->window()), std::vector<std::string>{"保存成功"});
             EXPECT_EQ(app->app().emptyChapters.load(), 0);

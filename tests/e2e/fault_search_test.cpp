@@ -173,7 +173,8 @@ TEST_F(SearchFaultTest, InvalidByteSequencesAreKeptAsCutAndTheBookIsSaved) {
         auto downloader = shortLimitApp();
         ASSERT_TRUE(runDownload(*downloader, site, want));
         EXPECT_EQ(outcomesShown(downloader->window()), std::vector<std::string>{"保存成功"});
-        EXPECT_EQ(savedBook(*downloader, want), demo::withInvalidBytes(demo::expectedBookFile(kBook)));
+        EXPECT_EQ(savedBook(*downloader, want),
+                  demo::withInvalidBytes(demo::expectedBookFile(kBook)));
     }
 }
 

@@ -24,7 +24,9 @@ void FaultSuite::SetUpTestSuite() {
     ASSERT_TRUE(sites_->start());
 }
 
-void FaultSuite::TearDownTestSuite() { sites_.reset(); }
+void FaultSuite::TearDownTestSuite() {
+    sites_.reset();
+}
 
 void FaultSuite::SetUp() {
     ASSERT_NE(sites_, nullptr);
@@ -143,8 +145,7 @@ Text bookWithEmptyChapters(const demo::DemoBook& book, const std::set<int>& empt
     Text file;
     for (size_t i = 0; i < book.chapters.size(); ++i) {
         const bool empty = emptyChapters.count(static_cast<int>(i + 1)) > 0;
-        file += book.chapters[i].title + "\r\n" + (empty ? Text() : book.chapters[i].body) +
-                "\r\n";
+        file += book.chapters[i].title + "\r\n" + (empty ? Text() : book.chapters[i].body) + "\r\n";
     }
     return file;
 }
