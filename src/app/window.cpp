@@ -7,7 +7,9 @@ namespace pel {
 
 namespace {
 
-std::size_t indexOf(Control control) { return static_cast<std::size_t>(control); }
+std::size_t indexOf(Control control) {
+    return static_cast<std::size_t>(control);
+}
 
 bool isValid(Control control) {
     int index = static_cast<int>(control);

@@ -72,8 +72,7 @@ TEST(StatusBanner, TwoBannersAtOnceBothShowTheNewerTextAndTheFirstToEndHidesTheF
 
     showBanner(f.app(), "first");
     // Let the first banner get well ahead before the second one starts.
-    ASSERT_TRUE(
-        waitUntil([&] { return f.window().textsOf(Control::StatusLabel).size() >= 50; }));
+    ASSERT_TRUE(waitUntil([&] { return f.window().textsOf(Control::StatusLabel).size() >= 50; }));
     showBanner(f.app(), "second");
     ASSERT_TRUE(f.waitIdle(20s));
 

@@ -18,7 +18,9 @@ namespace {
 using namespace std::chrono_literals;
 using testing::AppFixture;
 
-Text progress(int n) { return gbk("正在搜索：") + std::to_string(n) + "/6"; }
+Text progress(int n) {
+    return gbk("正在搜索：") + std::to_string(n) + "/6";
+}
 
 const Text& failureBanner() {
     static const Text text = gbk("搜索失败 技能冷却中");
@@ -127,8 +129,8 @@ TEST(AdvanceSearchProgress, OverlappingSearchesAdvanceOneCountInOrder) {
 
     int hides = 0;
     for (const PropertyWrite& w : f.window().writes()) {
-        hides += w.control == Control::ProgressFrame && w.property == Property::Visible &&
-                 w.number == 0;
+        hides +=
+            w.control == Control::ProgressFrame && w.property == Property::Visible && w.number == 0;
     }
     EXPECT_EQ(hides, 4);  // at 7, 8, 9 and 10
 }

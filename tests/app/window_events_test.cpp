@@ -40,12 +40,9 @@ TEST(SearchBoxFocus, LosingFocusRestoresThePlaceholderOnlyForNothingButBlanks) {
         bool restored;
     };
     const Case cases[] = {
-        {"", true},
-        {" ", true},
-        {"     ", true},
-        {gbk("  凡人 修仙  "), false},  // kept as typed, blanks included
-        {"a", false},
-        {gbk("\xE3\x80\x80"), false},  // a full-width space is not a blank here
+        {"", true},      {" ", true},
+        {"     ", true}, {gbk("  凡人 修仙  "), false},  // kept as typed, blanks included
+        {"a", false},    {gbk("\xE3\x80\x80"), false},   // a full-width space is not a blank here
         {"\t", false},
     };
     for (const Case& c : cases) {

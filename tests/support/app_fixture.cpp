@@ -76,10 +76,18 @@ AppFixture::~AppFixture() {
     std::filesystem::remove_all(dir, error);
 }
 
-AppState& AppFixture::app() { return *parts_->app; }
-RecordingWindow& AppFixture::window() { return parts_->window; }
-RecordingShell& AppFixture::shell() { return parts_->shell; }
-const std::filesystem::path& AppFixture::dir() const { return parts_->dir; }
+AppState& AppFixture::app() {
+    return *parts_->app;
+}
+RecordingWindow& AppFixture::window() {
+    return parts_->window;
+}
+RecordingShell& AppFixture::shell() {
+    return parts_->shell;
+}
+const std::filesystem::path& AppFixture::dir() const {
+    return parts_->dir;
+}
 
 bool AppFixture::waitIdle(std::chrono::milliseconds timeout) {
     return parts_->app->waitForThreads(timeout);

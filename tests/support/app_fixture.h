@@ -28,7 +28,7 @@ AppSettings testSettings(const std::filesystem::path& dir);
 using SettingsAdjust = std::function<void(AppSettings&)>;
 
 class AppFixture {
-public:
+  public:
     // `adjust` may change the settings before the state is made; `keepAlive` is held until
     // the state is gone (the demo sites use it).
     explicit AppFixture(const SettingsAdjust& adjust = {}, std::shared_ptr<void> keepAlive = {});
@@ -46,18 +46,18 @@ public:
     // True when every thread the app started has ended within the timeout.
     bool waitIdle(std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
-private:
+  private:
     struct Parts;
     std::unique_ptr<Parts> parts_;
 };
 
 // AppFixture with the demo sites running on loopback and filled into the site table.
 class DemoAppFixture : public AppFixture {
-public:
+  public:
     explicit DemoAppFixture(const SettingsAdjust& adjust = {});
     demo::DemoSites& sites();
 
-private:
+  private:
     DemoAppFixture(std::shared_ptr<demo::DemoSites> sites, const SettingsAdjust& adjust);
     std::shared_ptr<demo::DemoSites> sites_;
 };

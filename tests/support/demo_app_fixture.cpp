@@ -21,8 +21,7 @@ std::shared_ptr<demo::DemoSites> startDemoSites() {
 DemoAppFixture::DemoAppFixture(const SettingsAdjust& adjust)
     : DemoAppFixture(startDemoSites(), adjust) {}
 
-DemoAppFixture::DemoAppFixture(std::shared_ptr<demo::DemoSites> sites,
-                               const SettingsAdjust& adjust)
+DemoAppFixture::DemoAppFixture(std::shared_ptr<demo::DemoSites> sites, const SettingsAdjust& adjust)
     : AppFixture(
           [&](AppSettings& settings) {
               demo::useDemoSites(settings, *sites);
@@ -33,6 +32,8 @@ DemoAppFixture::DemoAppFixture(std::shared_ptr<demo::DemoSites> sites,
           sites),
       sites_(sites) {}
 
-demo::DemoSites& DemoAppFixture::sites() { return *sites_; }
+demo::DemoSites& DemoAppFixture::sites() {
+    return *sites_;
+}
 
 }  // namespace pel::testing
