@@ -10,7 +10,7 @@
 namespace pel::fuzz {
 
 class FuzzInput {
-public:
+  public:
     FuzzInput(const uint8_t* data, size_t size)
         : rest_(reinterpret_cast<const char*>(data), size) {}
 
@@ -23,7 +23,8 @@ public:
     }
     // One byte as a small number (0 when the input is used up).
     int number(int modulo) {
-        if (rest_.empty()) return 0;
+        if (rest_.empty())
+            return 0;
         int value = static_cast<unsigned char>(rest_.front()) % modulo;
         rest_.remove_prefix(1);
         return value;
@@ -31,7 +32,7 @@ public:
     bool flag() { return number(2) == 1; }
     std::string remaining() { return std::string(rest_); }
 
-private:
+  private:
     std::string_view rest_;
 };
 

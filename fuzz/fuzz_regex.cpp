@@ -15,15 +15,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RegexObject re;
     const bool ok = re.execute(pattern, subject, flags & 1, flags & 2, flags & 4, flags & 8);
     const int n = re.matchCount();
-    if (!ok && n != 0) std::abort();
+    if (!ok && n != 0)
+        std::abort();
     const int groups = re.subMatchCount();
     for (int i = 0; i <= n + 1 && i < 64; ++i) {
         re.matchText(i);
-        for (int j = 0; j <= groups + 1 && j < 16; ++j) re.subMatch(i, j);
+        for (int j = 0; j <= groups + 1 && j < 16; ++j)
+            re.subMatch(i, j);
     }
-    if (!re.subMatch(0, 1).empty() || !re.matchText(n + 1).empty()) std::abort();
+    if (!re.subMatch(0, 1).empty() || !re.matchText(n + 1).empty())
+        std::abort();
     re.replaceMatches("[$1]");
     RegexObject copy = re;
-    if (copy.matchCount() != n) std::abort();
+    if (copy.matchCount() != n)
+        std::abort();
     return 0;
 }

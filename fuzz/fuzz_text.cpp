@@ -19,17 +19,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool fold = flags & 1;
 
     const int pos = findText(text, a, start, fold);
-    if (pos != -1 && (pos < 1 || pos > static_cast<int>(text.size()) + 1)) std::abort();
+    if (pos != -1 && (pos < 1 || pos > static_cast<int>(text.size()) + 1))
+        std::abort();
     const int last = findLastText(text, a);
-    if (last != -1 && last > static_cast<int>(text.size())) std::abort();
-    if (!a.empty() && b.empty() && replaceText(text, a, b, fold).size() > text.size()) std::abort();
+    if (last != -1 && last > static_cast<int>(text.size()))
+        std::abort();
+    if (!a.empty() && b.empty() && replaceText(text, a, b, fold).size() > text.size())
+        std::abort();
     replaceText(text, a, b, fold, start, (flags >> 1) % 4 - 1);
-    if (textBetween(text, a, b, start, fold).size() > text.size()) std::abort();
+    if (textBetween(text, a, b, start, fold).size() > text.size())
+        std::abort();
     std::vector<Text> list;
     textBetweenAll(text, a, b, list, flags & 2, flags & 4, flags & 8, (flags >> 4) % 8, "p", "s",
                    start);
     replaceFive(text, (flags % 3) - 1, start, fold, a, b, b, a, "&nbsp;", "", "<br/>", "");
-    if (trimBlanks(text).size() > text.size()) std::abort();
+    if (trimBlanks(text).size() > text.size())
+        std::abort();
     substrAt(text, start, static_cast<int>(a.size()) - 2);
     splitText(text, a);
 
@@ -37,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     utf8ToGbk(text);
     fromUtf16(toUtf16(text, kCodePageGbk), kCodePageGbk);
     fromUtf16(text, kCodePageUtf8);
-    if (percentEncodeGbk(text).size() != 3 * text.size()) std::abort();
+    if (percentEncodeGbk(text).size() != 3 * text.size())
+        std::abort();
     urlEncodeUtf8(text);
     Text decoded;
     decodeToGbk(text, (flags & 16) ? "utf-8" : "big5", decoded);
