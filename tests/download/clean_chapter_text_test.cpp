@@ -96,5 +96,20 @@ TEST(CleanChapterText, FullWidthFormsAreMadeFromTheConfiguredDomain) {
               gbk("甲乙丙"));
 }
 
+// A chapter made of a great many entities of a few kinds (quotes, ampersands, a numeric one)
+// is cleaned with one pass per kind of entity, not one pass over the whole text per entity,
+// which grows with the square of the chapter. Every entity goes, every other byte stays.
+TEST(CleanChapterText, ManyRepeatedEntitiesAreAllRemoved) {
+    const Text piece = gbk("甲&ldquo;乙&amp;丙&#8220;丁&rdquo;\r\n");
+    const Text plain = gbk("甲乙丙丁\r\n");
+    Text cut;
+    Text expected;
+    for (int i = 0; i < 40000; ++i) {
+        cut += piece;
+        expected += plain;
+    }
+    EXPECT_EQ(cleanChapterText(cut, 2, testMarks()), expected);
+}
+
 }  // namespace
 }  // namespace pel
