@@ -25,6 +25,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (!re.subMatch(0, 1).empty() || !re.matchText(n + 1).empty())
         std::abort();
+    // Matches are slices of the subject, left to right without overlap: putting each back in
+    // place of itself gives the subject again.
+    for (int i = 1; i <= n && i < 64; ++i) {
+        if (subject.find(re.matchText(i)) == Text::npos)
+            std::abort();
+    }
+    if (ok && re.replaceMatches("$&") != subject)
+        std::abort();
+    if (ok && re.replaceMatches("").size() > subject.size())
+        std::abort();
     re.replaceMatches("[$1]");
     RegexObject copy = re;
     if (copy.matchCount() != n)
