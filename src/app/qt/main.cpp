@@ -15,6 +15,7 @@
 #include "net/net_runtime.h"
 
 int main(int argc, char** argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // asked for by the HTML view
     QApplication qtApp(argc, argv);
     pel::NetRuntime net;  // before any thread of ours starts
 

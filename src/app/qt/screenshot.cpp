@@ -5,6 +5,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/qt/main_window.h"
@@ -28,6 +31,15 @@ void scheduleScreenshotFromEnvironment(MainWindow& window) {
             box->setText(title);
             emit box->textEdited(title);
             static_cast<QPushButton*>(target->control(Control::SearchButton))->click();
+        });
+    }
+    const int click = qEnvironmentVariableIntValue("PELNORIA_SCREENSHOT_CLICK", &ok);
+    if (ok && click > 0) {
+        // A second before the picture: what a click on that thumbnail of the strip runs.
+        QTimer::singleShot(std::max(0, delayMs - 1000), &window, [target, click] {
+            if (!target) return;
+            target->htmlView()->page()->runJavaScript(
+                QStringLiteral("var i = document.images[%1]; if (i) i.onclick();").arg(click - 1));
         });
     }
     QTimer::singleShot(delayMs, &window, [target, file] {

@@ -1,7 +1,8 @@
 // A developer aid for pictures of the window: with PELNORIA_SCREENSHOT=<file.png> set, the
 // window saves a picture of itself after PELNORIA_SCREENSHOT_MS (default 3000) and closes.
 // PELNORIA_SCREENSHOT_SEARCH=<title> first types the title and starts a search, so that the
-// picture shows a result strip. Without the variable nothing happens.
+// picture shows a result strip, and PELNORIA_SCREENSHOT_CLICK=<n> clicks the n-th thumbnail a
+// second before the picture is taken. Without PELNORIA_SCREENSHOT nothing happens.
 #pragma once
 
 namespace pel {
