@@ -79,9 +79,12 @@ QByteArray encode(const QImage& image, int quality) {
 // Inserts a comment segment after SOI and APP0 so that the file is exactly `size` bytes.
 bool padTo(QByteArray& jpeg, int size) {
     const int pad = size - int(jpeg.size());
-    if (pad == 0) return true;
-    if (pad < kComOverhead) return false;
-    if (jpeg.size() < 6 || uchar(jpeg[2]) != 0xFF || uchar(jpeg[3]) != 0xE0) return false;
+    if (pad == 0)
+        return true;
+    if (pad < kComOverhead)
+        return false;
+    if (jpeg.size() < 6 || uchar(jpeg[2]) != 0xFF || uchar(jpeg[3]) != 0xE0)
+        return false;
     const int app0End = 4 + (uchar(jpeg[4]) << 8 | uchar(jpeg[5]));
     const int length = pad - 2;  // the length field counts itself, not the marker
     QByteArray com;
@@ -107,8 +110,9 @@ QByteArray sourceFile(const QByteArray& jpeg) {
     }
     out += "};\n\n}  // namespace\n\n";
     out += "const Bytes& noCoverImage() {\n";
-    out += "    static const Bytes image(reinterpret_cast<const char*>(kNoCover), "
-           "sizeof kNoCover);\n";
+    out +=
+        "    static const Bytes image(reinterpret_cast<const char*>(kNoCover), "
+        "sizeof kNoCover);\n";
     out += "    return image;\n}\n\n}  // namespace pel\n";
     return out;
 }
@@ -126,18 +130,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_no_cover <out.cpp> [<out.jpg>]\n");
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
     const QImage image = drawPicture();
     for (int quality = 95; quality >= 10; --quality) {
         QByteArray jpeg = encode(image, quality);
-        if (jpeg.size() > kTargetSize - kComOverhead) continue;
-        if (!padTo(jpeg, kTargetSize)) break;
+        if (jpeg.size() > kTargetSize - kComOverhead)
+            continue;
+        if (!padTo(jpeg, kTargetSize))
+            break;
         std::printf("quality %d, %d bytes before padding\n", quality,
                     int(encode(image, quality).size()));
-        if (!writeFile(argv[1], sourceFile(jpeg))) return 1;
-        if (argc > 2 && !writeFile(argv[2], jpeg)) return 1;
+        if (!writeFile(argv[1], sourceFile(jpeg)))
+            return 1;
+        if (argc > 2 && !writeFile(argv[2], jpeg))
+            return 1;
         return 0;
     }
     std::fprintf(stderr, "could not fit the picture into %d bytes\n", kTargetSize);

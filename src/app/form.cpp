@@ -50,7 +50,8 @@ constexpr std::array<ControlSpec, kControlCount> kForm = {{
 // The table is indexed by Control: keep every row where its enum value says.
 constexpr bool formInEnumOrder() {
     for (int i = 0; i < kControlCount; ++i) {
-        if (static_cast<int>(kForm[i].id) != i) return false;
+        if (static_cast<int>(kForm[i].id) != i)
+            return false;
     }
     return true;
 }
@@ -58,8 +59,12 @@ static_assert(formInEnumOrder(), "form rows must follow the Control enum");
 
 }  // namespace
 
-const std::array<ControlSpec, kControlCount>& formControls() { return kForm; }
+const std::array<ControlSpec, kControlCount>& formControls() {
+    return kForm;
+}
 
-const ControlSpec& controlSpec(Control control) { return kForm[static_cast<int>(control)]; }
+const ControlSpec& controlSpec(Control control) {
+    return kForm[static_cast<int>(control)];
+}
 
 }  // namespace pel

@@ -45,10 +45,14 @@ const Expected kForm[] = {
 };
 
 QString shownText(QWidget* w) {
-    if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
-    if (auto* box = qobject_cast<QPlainTextEdit*>(w)) return box->toPlainText();
-    if (auto* button = qobject_cast<QPushButton*>(w)) return button->text();
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return label->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        return edit->text();
+    if (auto* box = qobject_cast<QPlainTextEdit*>(w))
+        return box->toPlainText();
+    if (auto* button = qobject_cast<QPushButton*>(w))
+        return button->text();
     return {};
 }
 
@@ -96,9 +100,10 @@ TEST_F(GuiTest, FontsAndColoursFollowTheForm) {
         bool bold;
     };
     const FontCase cases[] = {
-        {"标题_标签", 20, true},       {"声明_标签", 20, true},     {"下载_标签1", 20, true},
-        {"搜索_编辑框", 20, true},     {"搜索_超级按钮", 20, true}, {"退出_超级按钮", 20, true},
-        {"标签2", 16, false},          {"小说名称_编辑框", 16, false},
+        {"标题_标签", 20, true},        {"声明_标签", 20, true},
+        {"下载_标签1", 20, true},       {"搜索_编辑框", 20, true},
+        {"搜索_超级按钮", 20, true},    {"退出_超级按钮", 20, true},
+        {"标签2", 16, false},           {"小说名称_编辑框", 16, false},
         {"小说最新_编辑框", 16, false}, {"小说简介_编辑框", 14, false},
     };
     for (const FontCase& c : cases) {

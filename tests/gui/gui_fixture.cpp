@@ -60,7 +60,8 @@ bool GuiTest::waitFor(const std::function<bool()>& done, int timeoutMs) {
 }
 
 void GuiTest::destroyWindow() {
-    if (mainWindow_) mainWindow_->close();
+    if (mainWindow_)
+        mainWindow_->close();
     mainWindow_.reset();
     QCoreApplication::processEvents();
 }

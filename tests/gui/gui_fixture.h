@@ -17,7 +17,7 @@
 namespace pel::gui_test {
 
 class GuiTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -18,7 +18,7 @@ TEST(NoCoverImage, IsABaselineJfifOfTheRightShape) {
     EXPECT_EQ(word(jpeg, 0), 0xFFD8);  // SOI
     EXPECT_EQ(word(jpeg, 2), 0xFFE0);  // APP0 first
     EXPECT_EQ(jpeg.substr(6, 5), Bytes("JFIF\0", 5));
-    EXPECT_EQ(jpeg[13], 1);            // density in dots per inch
+    EXPECT_EQ(jpeg[13], 1);  // density in dots per inch
     EXPECT_EQ(word(jpeg, 14), 96);
     EXPECT_EQ(word(jpeg, 16), 96);
     EXPECT_EQ(word(jpeg, jpeg.size() - 2), 0xFFD9);  // EOI

@@ -30,8 +30,8 @@ TEST_F(GuiTest, ThumbnailClickSelectsItsSiteAndThePageStays) {
     app_->resultSlots[3].set(slot);
 
     const std::filesystem::path page = resultPagePath(*app_);
-    writeFile(page, resultPage(resultLine(noCoverFileName(), gbk("顶点：《遮天》作者：辰东"),
-                                          "3")));
+    writeFile(page,
+              resultPage(resultLine(noCoverFileName(), gbk("顶点：《遮天》作者：辰东"), "3")));
     writeFile(noCoverPicturePath(*app_), noCoverImage());
     window_.setAddress(Control::HtmlView, page.string());
 

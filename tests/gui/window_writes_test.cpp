@@ -1,9 +1,9 @@
 // Property writes through the window adapter reach the Qt controls, from any thread.
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QAbstractTextDocumentLayout>
-#include <QCoreApplication>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QWebEngineView>
@@ -19,7 +19,8 @@ namespace {
 TEST_F(GuiTest, WritesFromAWorkerThreadReachTheControlsInOrder) {
     std::thread worker([this] {
         window_.setVisible(Control::ProgressFrame, true);
-        for (int w = 0; w <= 120; ++w) window_.setWidth(Control::ProgressFill, w);
+        for (int w = 0; w <= 120; ++w)
+            window_.setWidth(Control::ProgressFill, w);
         window_.setText(Control::NameBox, gbk("凡人修仙传"));
         window_.setText(Control::StatusLabel, gbk("第一章"));
         window_.setText(Control::StatusLabel, gbk("第二章"));
@@ -65,7 +66,8 @@ qreal firstLineLeft(QPlainTextEdit* box) {
     const QTextBlock block = box->document()->firstBlock();
     box->document()->documentLayout()->blockBoundingRect(block);  // lays the block out
     const QTextLayout* layout = block.layout();
-    if (layout == nullptr || layout->lineCount() == 0) return -1;
+    if (layout == nullptr || layout->lineCount() == 0)
+        return -1;
     return layout->lineAt(0).naturalTextRect().left();
 }
 

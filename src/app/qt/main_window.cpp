@@ -42,13 +42,18 @@ QString fromGbk(const Text& gbkText) {
     return displayText(QString::fromStdString(gbkToUtf8(gbkText)));
 }
 
-Text toGbk(const QString& text) { return gbk(text.toStdString()); }
+Text toGbk(const QString& text) {
+    return gbk(text.toStdString());
+}
 
-bool hasFamily(const QString& family) { return QFontDatabase::hasFamily(family); }
+bool hasFamily(const QString& family) {
+    return QFontDatabase::hasFamily(family);
+}
 
 QString uiFamily() {
     for (const char* name : {"微软雅黑", "Microsoft YaHei"}) {
-        if (hasFamily(QString::fromUtf8(name))) return QString::fromUtf8(name);
+        if (hasFamily(QString::fromUtf8(name)))
+            return QString::fromUtf8(name);
     }
     return QStringLiteral("Noto Sans CJK SC");
 }
@@ -65,7 +70,8 @@ QFont boldFont() {
 QFont lightFont(int pixelSize) {
     QString family = uiFamily();
     for (const char* name : {"微软雅黑 Light", "Microsoft YaHei Light"}) {
-        if (hasFamily(QString::fromUtf8(name))) family = QString::fromUtf8(name);
+        if (hasFamily(QString::fromUtf8(name)))
+            family = QString::fromUtf8(name);
     }
     QFont font(family);
     font.setPixelSize(pixelSize);
@@ -79,8 +85,7 @@ const char* const kCaptionText = "rgb(163,143,86)";
 const char* const kCaptionBack = "rgb(30,35,40)";
 const char* const kFill = "rgb(3,37,50)";
 
-QString sheet(const char* type, const char* color, const char* background,
-              const char* extra = "") {
+QString sheet(const char* type, const char* color, const char* background, const char* extra = "") {
     return QStringLiteral("%1 { color: %2; background-color: %3; %4 }")
         .arg(QLatin1String(type), QLatin1String(color), QLatin1String(background),
              QLatin1String(extra));
@@ -111,7 +116,8 @@ MainWindow::MainWindow(AppState& app, QtWindow& mirror)
 MainWindow::~MainWindow() = default;
 
 QWidget* MainWindow::control(Control id) const {
-    if (id == Control::MainWindow) return const_cast<MainWindow*>(this);
+    if (id == Control::MainWindow)
+        return const_cast<MainWindow*>(this);
     return controls_[static_cast<int>(id)].get();
 }
 
@@ -121,7 +127,8 @@ QWebEngineView* MainWindow::htmlView() const {
 
 void MainWindow::buildControls() {
     for (const ControlSpec& spec : formControls()) {
-        if (spec.id == Control::MainWindow) continue;
+        if (spec.id == Control::MainWindow)
+            continue;
         QWidget* parent = control(spec.parent);
         const QString text = displayText(QString::fromUtf8(spec.initialText));
         std::unique_ptr<QWidget> widget;
@@ -195,8 +202,8 @@ void MainWindow::styleControls() {
     control(Control::SearchBox)->setFont(bold);
     control(Control::SearchBox)->setStyleSheet(editSheet);
     control(Control::IntroBox)->setFont(lightFont(14));
-    control(Control::IntroBox)->setStyleSheet(
-        sheet("QPlainTextEdit", kGold, kNavy, "border: 1px solid rgb(3,37,50);"));
+    control(Control::IntroBox)
+        ->setStyleSheet(sheet("QPlainTextEdit", kGold, kNavy, "border: 1px solid rgb(3,37,50);"));
 
     for (Control id : {Control::CoverBox, Control::ViewFrame, Control::ProgressFrame}) {
         label(id)->setStyleSheet(sheet("QLabel", kGold, kNavy));
@@ -228,8 +235,8 @@ void MainWindow::connectHandlers() {
     // What the user types goes into the mirror, so that the routines reading a box see it.
     // textEdited fires for user edits only: a queued write being applied must not overwrite
     // a newer value in the mirror.
-    for (Control id : {Control::NameBox, Control::AuthorBox, Control::LatestBox,
-                       Control::SearchBox}) {
+    for (Control id :
+         {Control::NameBox, Control::AuthorBox, Control::LatestBox, Control::SearchBox}) {
         connect(static_cast<QLineEdit*>(control(id)), &QLineEdit::textEdited, this,
                 [this, id](const QString& text) { mirror_.recordUserText(id, toGbk(text)); });
     }
@@ -240,7 +247,8 @@ void MainWindow::connectHandlers() {
 
     connect(page_.get(), &QWebEnginePage::loadFinished, this, [this](bool ok) {
         // A refused navigation also ends in loadFinished(false): only a real load counts.
-        if (ok) onNavigateComplete(app_);
+        if (ok)
+            onNavigateComplete(app_);
     });
 }
 
@@ -255,7 +263,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
                 break;
             case QEvent::KeyPress: {
                 const int key = static_cast<QKeyEvent*>(event)->key();
-                if (key == Qt::Key_Return || key == Qt::Key_Enter) onSearchBoxKey(app_, 13);
+                if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                    onSearchBoxKey(app_, 13);
                 break;  // the box still gets the key
             }
             default:
@@ -266,7 +275,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == control(Control::TitleLabel)) {
-            if (QWindow* handle = windowHandle()) handle->startSystemMove();
+            if (QWindow* handle = windowHandle())
+                handle->startSystemMove();
             emit systemMoveRequested();
             return true;
         }
@@ -280,15 +290,18 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (created_) return;
+    if (created_)
+        return;
     created_ = true;
     // Once, after the window is on screen: the creation handler writes to its controls.
-    QMetaObject::invokeMethod(this, [this] { onWindowCreated(app_); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { onWindowCreated(app_); }, Qt::QueuedConnection);
 }
 
 void MainWindow::applyWrite(const PropertyWrite& write) {
     QWidget* widget = control(write.control);
-    if (widget == nullptr) return;
+    if (widget == nullptr)
+        return;
     switch (write.property) {
         case Property::Text:
             applyText(write.control, fromGbk(write.text));
@@ -345,11 +358,11 @@ void MainWindow::applyText(Control id, const QString& text) {
 
 void MainWindow::applyPicture(Control id, const Bytes& bytes) {
     auto* label = qobject_cast<QLabel*>(control(id));
-    if (label == nullptr) return;
+    if (label == nullptr)
+        return;
     QPixmap pixmap;
-    if (bytes.empty() ||
-        !pixmap.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
-                             static_cast<uint>(bytes.size()))) {
+    if (bytes.empty() || !pixmap.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                                              static_cast<uint>(bytes.size()))) {
         label->clear();
         return;
     }

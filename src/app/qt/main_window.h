@@ -20,7 +20,7 @@ class ResultViewPage;
 
 class MainWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     // `mirror` is the Window of `app`: what the user types is recorded there.
     MainWindow(AppState& app, QtWindow& mirror);
     ~MainWindow() override;
@@ -32,15 +32,15 @@ public:
     // A property write, on the GUI thread.
     void applyWrite(const PropertyWrite& write);
 
-signals:
+  signals:
     // The title label was pressed and a system move of the window was asked for.
     void systemMoveRequested();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void buildControls();
     void styleControls();
     void connectHandlers();

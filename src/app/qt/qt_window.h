@@ -15,17 +15,17 @@ class MainWindow;
 // mirror took it, to the GUI thread and applied there to the attached main window. Writes that
 // arrive while no window is attached (before it exists or after it is gone) are dropped.
 class QtWindow : public MirroredWindow {
-public:
+  public:
     QtWindow();
     ~QtWindow() override;
 
     // GUI thread only.
     void attach(MainWindow* window);
 
-protected:
+  protected:
     void apply(const PropertyWrite& write) override;
 
-private:
+  private:
     std::unique_ptr<QObject> relay_;  // lives on the GUI thread; its queued calls die with it
     QPointer<MainWindow> target_;     // read and written on the GUI thread only
 };

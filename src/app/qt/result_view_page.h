@@ -9,13 +9,13 @@ namespace pel {
 
 class ResultViewPage : public QWebEnginePage {
     Q_OBJECT
-public:
+  public:
     ResultViewPage(AppState& app, QWebEngineProfile* profile, QObject* parent = nullptr);
 
-protected:
+  protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
 
-private:
+  private:
     AppState& app_;
 };
 

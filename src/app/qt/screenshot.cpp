@@ -16,17 +16,20 @@ namespace pel {
 
 void scheduleScreenshotFromEnvironment(MainWindow& window) {
     const QString file = qEnvironmentVariable("PELNORIA_SCREENSHOT");
-    if (file.isEmpty()) return;
+    if (file.isEmpty())
+        return;
     bool ok = false;
     int delayMs = qEnvironmentVariableIntValue("PELNORIA_SCREENSHOT_MS", &ok);
-    if (!ok || delayMs < 0) delayMs = 3000;
+    if (!ok || delayMs < 0)
+        delayMs = 3000;
     const QString title = qEnvironmentVariable("PELNORIA_SCREENSHOT_SEARCH");
 
     QPointer<MainWindow> target(&window);
     if (!title.isEmpty()) {
         // As a user would: type into the box, then press the search button.
         QTimer::singleShot(500, &window, [target, title] {
-            if (!target) return;
+            if (!target)
+                return;
             auto* box = static_cast<QLineEdit*>(target->control(Control::SearchBox));
             box->setText(title);
             emit box->textEdited(title);
@@ -37,13 +40,15 @@ void scheduleScreenshotFromEnvironment(MainWindow& window) {
     if (ok && click > 0) {
         // A second before the picture: what a click on that thumbnail of the strip runs.
         QTimer::singleShot(std::max(0, delayMs - 1000), &window, [target, click] {
-            if (!target) return;
+            if (!target)
+                return;
             target->htmlView()->page()->runJavaScript(
                 QStringLiteral("var i = document.images[%1]; if (i) i.onclick();").arg(click - 1));
         });
     }
     QTimer::singleShot(delayMs, &window, [target, file] {
-        if (!target) return;
+        if (!target)
+            return;
         if (!target->grab().save(file)) {
             std::fprintf(stderr, "could not save %s\n", file.toLocal8Bit().constData());
         }
