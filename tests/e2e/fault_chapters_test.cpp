@@ -31,9 +31,9 @@ std::string faultName(ChapterFault fault) {
 
 class ChapterFaultTest : public FaultSuite {
   protected:
-    // A stalled body gives up after one second; the demo stalls far longer.
+    // A stalled body gives up after two seconds; the demo stalls far longer.
     static std::unique_ptr<testing::AppFixture> shortStallApp() {
-        return makeApp([](AppSettings& s) { s.net.stallSeconds = 1; });
+        return makeApp([](AppSettings& s) { s.net.stallSeconds = 2; });
     }
     void useFault(ChapterFault fault, int percent, int failedAttempts) {
         demo::DemoKnobs& k = sites().knobs();
