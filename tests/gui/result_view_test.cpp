@@ -1,12 +1,14 @@
 // The thumbnail view: a loaded result page completes once, a click on a thumbnail selects its
 // site and the page stays.
 #include <QLineEdit>
+#include <QVariant>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <fstream>
 
 #include "app/fixed_texts.h"
 #include "app/no_cover_image.h"
+#include "app/qt/local_file_guard.h"
 #include "gui_fixture.h"
 #include "search/result_page.h"
 #include "text/encoding.h"
@@ -51,6 +53,53 @@ TEST_F(GuiTest, ThumbnailClickSelectsItsSiteAndThePageStays) {
     EXPECT_EQ(find<QLineEdit>("小说作者_编辑框")->text(), QString::fromUtf8("辰东"));
     EXPECT_EQ(window_.alignment(Control::IntroBox), Alignment::Center);
     EXPECT_EQ(view->url(), loaded);  // refused: the strip stays
+}
+
+TEST(LocalFileGuardTest, LetsThePageReachOnlyItsOwnLocalFiles) {
+    const LocalFileGuard guard("/opt/p/lstplb.html", "/opt/p/zwfm.jpg");
+    struct Case {
+        const char* url;
+        bool allowed;
+    } cases[] = {
+        {"http://127.0.0.1:8080/cover/a.png", true},
+        {"HTTPS://example.test/c.jpg", true},
+        {"data:image/png;base64,AAAA", true},
+        {"file:///opt/p/lstplb.html", true},
+        {"file:///opt/p/zwfm.jpg", true},
+        {"file:///opt/p/../p/zwfm.jpg", true},
+        {"file:///etc/passwd", false},
+        {"file:///opt/p/other.txt", false},
+        {"ftp://127.0.0.1/x", false},
+        {"javascript:alert(1)", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(guard.allows(QUrl(QString::fromUtf8(c.url))), c.allowed) << c.url;
+    }
+}
+
+TEST_F(GuiTest, ResultPageShowsItsNoCoverPictureButNoOtherLocalFile) {
+    const std::filesystem::path page = resultPagePath(*app_);
+    const std::filesystem::path stranger = dir_ / "stranger.jpg";
+    writeFile(stranger, noCoverImage());
+    writeFile(page, "<html><body><img src=\"zwfm.jpg\"><img src=\"stranger.jpg\"></body></html>");
+    writeFile(noCoverPicturePath(*app_), noCoverImage());
+    window_.setAddress(Control::HtmlView, page.string());
+    ASSERT_TRUE(waitFor([&] { return !std::filesystem::exists(page); }, 20000));
+
+    int ownWidth = -1;
+    int strangerWidth = -1;
+    mainWindow_->htmlView()->page()->runJavaScript(
+        QStringLiteral("[document.images[0].naturalWidth, document.images[1].naturalWidth]"),
+        [&](const QVariant& v) {
+            const QVariantList widths = v.toList();
+            if (widths.size() == 2) {
+                ownWidth = widths[0].toInt();
+                strangerWidth = widths[1].toInt();
+            }
+        });
+    ASSERT_TRUE(waitFor([&] { return ownWidth != -1; }));
+    EXPECT_EQ(ownWidth, 128);
+    EXPECT_EQ(strangerWidth, 0);
 }
 
 }  // namespace

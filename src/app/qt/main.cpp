@@ -44,8 +44,10 @@ int main(int argc, char** argv) {
         status = qtApp.exec();
     }  // the main window is destroyed here; later writes to it are dropped
 
-    // Detached searches, chapter workers or banners may still run. Give them a moment; if
-    // they do not finish, end the process without tearing down the state they use.
+    // Detached searches, chapter workers or banners may still run. Tell them the program is
+    // closing (banners stop, no new workers start) and give them a moment; if they do not
+    // finish, end the process without tearing down the state they use.
+    app->shuttingDown = true;
     if (!app->waitForThreads(std::chrono::seconds(2))) {
         std::fflush(nullptr);
         std::quick_exit(0);

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <QWebEnginePage>
+#include <memory>
 
 #include "app/app_state.h"
+#include "app/qt/local_file_guard.h"
 
 namespace pel {
 
@@ -11,12 +13,16 @@ class ResultViewPage : public QWebEnginePage {
     Q_OBJECT
   public:
     ResultViewPage(AppState& app, QWebEngineProfile* profile, QObject* parent = nullptr);
+    ~ResultViewPage() override;
+
+    const LocalFileGuard& localFileGuard() const { return *guard_; }
 
   protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
 
   private:
     AppState& app_;
+    std::unique_ptr<LocalFileGuard> guard_;
 };
 
 }  // namespace pel
