@@ -16,6 +16,10 @@ LoopbackServer::LoopbackServer() {
         }
         res.set_content(body, "text/html");
     };
+    // Answered before any page and counted nowhere: the constructor waits for it.
+    server_.Get("/__ready", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("ready", "text/plain");
+    });
     server_.Get(".*", answer);
     server_.Post(".*", answer);
     // The library listens with a backlog of 5: a hundred connections at once would see
@@ -30,6 +34,17 @@ LoopbackServer::LoopbackServer() {
     if (listenFd >= 0)
         ::listen(listenFd, 1024);
     thread_ = std::thread([this] { server_.listen_after_bind(); });
+    // The thread pool starts inside the accept loop, slowly on a loaded machine or under the
+    // race detector: return only once a request has really been answered, so that a test's
+    // first fetch does not run into its own short time-outs.
+    httplib::Client client("127.0.0.1", port_);
+    client.set_connection_timeout(1, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (auto res = client.Get("/__ready"); res && res->status == 200)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 LoopbackServer::~LoopbackServer() {
