@@ -38,13 +38,25 @@ void scheduleScreenshotFromEnvironment(MainWindow& window) {
     }
     const int click = qEnvironmentVariableIntValue("PELNORIA_SCREENSHOT_CLICK", &ok);
     if (ok && click > 0) {
-        // A second before the picture: what a click on that thumbnail of the strip runs.
-        QTimer::singleShot(std::max(0, delayMs - 1000), &window, [target, click] {
+        // What a click on that thumbnail of the strip runs, a second before the picture
+        // unless PELNORIA_SCREENSHOT_CLICK_MS says when.
+        int clickAt = qEnvironmentVariableIntValue("PELNORIA_SCREENSHOT_CLICK_MS", &ok);
+        if (!ok || clickAt < 0)
+            clickAt = std::max(0, delayMs - 1000);
+        QTimer::singleShot(clickAt, &window, [target, click] {
             if (!target)
                 return;
             target->htmlView()->page()->runJavaScript(
                 QStringLiteral("var i = document.images[%1]; if (i) i.onclick();").arg(click - 1));
         });
+        if (qEnvironmentVariableIntValue("PELNORIA_SCREENSHOT_DOWNLOAD") == 1) {
+            // Then the download button, once the click has selected the site.
+            QTimer::singleShot(clickAt + 300, &window, [target] {
+                if (!target)
+                    return;
+                static_cast<QPushButton*>(target->control(Control::DownloadButton))->click();
+            });
+        }
     }
     QTimer::singleShot(delayMs, &window, [target, file] {
         if (!target)
