@@ -84,7 +84,7 @@ class Prose {
     std::uint32_t state_;
 };
 
-struct BookSpec {
+struct BookPlan {
     const char* id;
     const char* name;
     const char* author;
@@ -95,19 +95,19 @@ struct BookSpec {
     std::uint32_t seed;
 };
 
-DemoBook makeBook(const BookSpec& spec) {
+DemoBook makeBook(const BookPlan& plan) {
     DemoBook book;
-    book.id = spec.id;
-    book.name = gbk(spec.name);
-    book.author = gbk(spec.author);
-    book.introduction = gbk(spec.intro);
-    book.hasCover = spec.hasCover;
+    book.id = plan.id;
+    book.name = gbk(plan.name);
+    book.author = gbk(plan.author);
+    book.introduction = gbk(plan.intro);
+    book.hasCover = plan.hasCover;
     for (int s = 0; s < 7; ++s) {
-        book.onSite[s] = spec.sites[s];
+        book.onSite[s] = plan.sites[s];
     }
-    Prose prose(spec.seed);
-    book.chapters.reserve(static_cast<size_t>(spec.chapters));
-    for (int n = 1; n <= spec.chapters; ++n) {
+    Prose prose(plan.seed);
+    book.chapters.reserve(static_cast<size_t>(plan.chapters));
+    for (int n = 1; n <= plan.chapters; ++n) {
         std::string title =
             "第" + std::to_string(n) + "章\u3000" + kTitleWords[prose.next(kTitleWordCount)];
         std::string body;
@@ -125,7 +125,7 @@ DemoBook makeBook(const BookSpec& spec) {
 }
 
 std::vector<DemoBook> buildCatalogue() {
-    static const BookSpec kSpecs[] = {
+    static const BookPlan kSpecs[] = {
         {"xinghe",
          "星河旧梦",
          "林墨舟",
@@ -173,7 +173,7 @@ std::vector<DemoBook> buildCatalogue() {
          53u},
     };
     std::vector<DemoBook> books;
-    for (const BookSpec& spec : kSpecs) {
+    for (const BookPlan& spec : kSpecs) {
         books.push_back(makeBook(spec));
     }
     return books;
