@@ -125,7 +125,7 @@ DemoBook makeBook(const BookPlan& plan) {
 }
 
 std::vector<DemoBook> buildCatalogue() {
-    static const BookPlan kSpecs[] = {
+    static const BookPlan kPlans[] = {
         {"xinghe",
          "星河旧梦",
          "林墨舟",
@@ -173,8 +173,8 @@ std::vector<DemoBook> buildCatalogue() {
          53u},
     };
     std::vector<DemoBook> books;
-    for (const BookPlan& spec : kSpecs) {
-        books.push_back(makeBook(spec));
+    for (const BookPlan& plan : kPlans) {
+        books.push_back(makeBook(plan));
     }
     return books;
 }

@@ -19,11 +19,11 @@ bool isValid(Control control) {
 }  // namespace
 
 MirroredWindow::MirroredWindow() {
-    for (const ControlSpec& spec : formControls()) {
-        State& state = state_[indexOf(spec.id)];
-        state.text = gbk(spec.initialText != nullptr ? spec.initialText : "");
-        state.visible = spec.initiallyVisible;
-        state.width = spec.width;
+    for (const ControlSpec& row : formControls()) {
+        State& state = state_[indexOf(row.id)];
+        state.text = gbk(row.initialText != nullptr ? row.initialText : "");
+        state.visible = row.initiallyVisible;
+        state.width = row.width;
     }
 }
 

@@ -99,10 +99,10 @@ MainWindow::MainWindow(AppState& app, QtWindow& mirror)
       mirror_(mirror),
       profile_(std::make_unique<QWebEngineProfile>()),  // off the record: nothing kept
       page_(std::make_unique<ResultViewPage>(app, profile_.get())) {
-    const ControlSpec& spec = controlSpec(Control::MainWindow);
-    setObjectName(QString::fromUtf8(spec.name));
-    setGeometry(spec.left, spec.top, spec.width, spec.height);
-    setFixedSize(spec.width, spec.height);
+    const ControlSpec& row = controlSpec(Control::MainWindow);
+    setObjectName(QString::fromUtf8(row.name));
+    setGeometry(row.left, row.top, row.width, row.height);
+    setFixedSize(row.width, row.height);
     setWindowTitle(QStringLiteral("Pelnoria"));
     setWindowOpacity(kWindowAlpha / 255.0);
     setAttribute(Qt::WA_StyledBackground);
@@ -126,13 +126,13 @@ QWebEngineView* MainWindow::htmlView() const {
 }
 
 void MainWindow::buildControls() {
-    for (const ControlSpec& spec : formControls()) {
-        if (spec.id == Control::MainWindow)
+    for (const ControlSpec& row : formControls()) {
+        if (row.id == Control::MainWindow)
             continue;
-        QWidget* parent = control(spec.parent);
-        const QString text = displayText(QString::fromUtf8(spec.initialText));
+        QWidget* parent = control(row.parent);
+        const QString text = displayText(QString::fromUtf8(row.initialText));
         std::unique_ptr<QWidget> widget;
-        switch (spec.kind) {
+        switch (row.kind) {
             case ControlKind::Label:
             case ControlKind::TransparentLabel:
             case ControlKind::PictureBox: {
@@ -161,10 +161,10 @@ void MainWindow::buildControls() {
             case ControlKind::Window:
                 break;
         }
-        widget->setObjectName(QString::fromUtf8(spec.name));
-        widget->setGeometry(spec.left, spec.top, spec.width, spec.height);
-        widget->setVisible(spec.initiallyVisible);
-        controls_[static_cast<int>(spec.id)] = std::move(widget);
+        widget->setObjectName(QString::fromUtf8(row.name));
+        widget->setGeometry(row.left, row.top, row.width, row.height);
+        widget->setVisible(row.initiallyVisible);
+        controls_[static_cast<int>(row.id)] = std::move(widget);
     }
     // Stacking: the disclaimer covers the detail area and the strip; the progress frame lies
     // over the search box, and the status text over both.
