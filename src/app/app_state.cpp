@@ -3,10 +3,9 @@
 #include <cctype>
 #include <exception>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <utility>
 
+#include "app/detached_thread.h"
 #include "net/fetch_page.h"
 #include "text/encoding.h"
 
@@ -29,20 +28,19 @@ void AppState::startThread(ThreadEntry entry, int param) {
         std::lock_guard lock(threadsMutex_);
         ++liveThreads_;
     }
-    try {
-        std::thread([this, entry, param] {
-            try {
-                entry(*this, param);
-            } catch (...) {
-                // A thread ends by returning; whatever went wrong inside stays here.
-            }
-            // Notify under the lock: a waiter cannot return (and the state cannot go away)
-            // before this thread has let go of the mutex, and it touches nothing after that.
-            std::lock_guard lock(threadsMutex_);
-            --liveThreads_;
-            threadsDone_.notify_all();
-        }).detach();
-    } catch (const std::system_error&) {
+    const bool started = startDetachedThread([this, entry, param] {
+        try {
+            entry(*this, param);
+        } catch (...) {
+            // A thread ends by returning; whatever went wrong inside stays here.
+        }
+        // Notify under the lock: a waiter cannot return (and the state cannot go away)
+        // before this thread has let go of the mutex, and it touches nothing after that.
+        std::lock_guard lock(threadsMutex_);
+        --liveThreads_;
+        threadsDone_.notify_all();
+    });
+    if (!started) {
         // No thread could be made: the entry does not run, and nothing waits for it.
         std::lock_guard lock(threadsMutex_);
         --liveThreads_;

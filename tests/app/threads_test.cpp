@@ -9,6 +9,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include <pthread.h>
+
+#include "app/detached_thread.h"
 #include "app/status_banner.h"
 #include "support/app_fixture.h"
 
@@ -63,6 +66,25 @@ TEST(StartThread, AnExceptionInsideAnEntryEndsOnlyThatThread) {
     app.startThread(waitForGateThenAdd, 5);
     ASSERT_TRUE(app.waitForThreads(10s));
     EXPECT_EQ(app.chaptersDone.load(), 5);
+}
+
+// Stores the size of the calling thread's stack in chaptersDone (in KiB).
+void recordStackKiB(AppState& app, int) {
+    pthread_attr_t attr;
+    size_t bytes = 0;
+    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+        pthread_attr_getstacksize(&attr, &bytes);
+        pthread_attr_destroy(&attr);
+    }
+    app.chaptersDone = static_cast<int>(bytes / 1024);
+}
+
+TEST(StartThread, ThreadsGetTheSmallStackNotTheLibraryDefault) {
+    AppFixture f;
+    AppState& app = f.app();
+    app.startThread(recordStackKiB, 0);
+    ASSERT_TRUE(app.waitForThreads(10s));
+    EXPECT_EQ(static_cast<size_t>(app.chaptersDone.load()), kThreadStackBytes / 1024);
 }
 
 TEST(StartThread, WaitingWithNothingStartedSucceedsAtOnce) {
