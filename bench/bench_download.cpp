@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "demo/loopback_listen.h"
 #include "download/download_start.h"
 #include "net/net_runtime.h"
 #include "text/encoding.h"
@@ -96,17 +97,7 @@ class ChildSite {
                        }
                        res.set_content(pages[i], "text/html");
                    });
-        // The library listens with a backlog of 5: a hundred connections at once would see
-        // dropped SYNs and one-second retries. Listening again on the socket raises it.
-        int listenFd = -1;
-        server.set_socket_options([&listenFd](socket_t sock) {
-            int yes = 1;
-            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-            listenFd = sock;
-        });
-        int port = server.bind_to_any_port("127.0.0.1");
-        if (listenFd >= 0)
-            ::listen(listenFd, 1024);
+        int port = pel::demo::bindLoopback(server);
         if (write(fd, &port, sizeof port) != sizeof port)
             _exit(1);
         close(fd);

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "demo/loopback_listen.h"
 #include "net/fetch_page.h"
 #include "net/net_runtime.h"
 
@@ -35,18 +36,7 @@ class PageServer {
         server_.Get(R"(/page/\d+)", [page](const httplib::Request&, httplib::Response& res) {
             res.set_content(page, "text/html");
         });
-        // The library listens with a backlog of 5: 100 connections at once would lose SYNs
-        // and wait for their retransmission. Listening again on the socket raises it.
-        int listenFd = -1;
-        server_.set_socket_options([&listenFd](int fd) {
-            const int one = 1;
-            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-            listenFd = fd;
-        });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        if (listenFd >= 0) {
-            ::listen(listenFd, 1024);
-        }
+        port_ = pel::demo::bindLoopback(server_);
         thread_ = std::thread([this] { server_.listen_after_bind(); });
     }
     ~PageServer() {

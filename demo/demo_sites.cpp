@@ -15,6 +15,7 @@
 #include <unordered_map>
 
 #include "demo/demo_page_parts.h"
+#include "demo/loopback_listen.h"
 #include "text/encoding.h"
 
 namespace pel::demo {
@@ -264,19 +265,7 @@ bool DemoSites::start() {
         };
         server->Get(".*", handler);
         server->Post(".*", handler);
-        // The library listens with a backlog of 5: a hundred chapter workers connecting at
-        // once would lose SYNs and wait a second for each retransmission. Listening again on
-        // the bound socket raises the backlog.
-        int listenFd = -1;
-        server->set_socket_options([&listenFd](int fd) {
-            const int one = 1;
-            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-            listenFd = fd;
-        });
-        const int port = server->bind_to_any_port("127.0.0.1");
-        if (listenFd >= 0) {
-            ::listen(listenFd, 1024);
-        }
+        const int port = bindLoopback(*server);
         if (port <= 0) {
             stop();
             return false;

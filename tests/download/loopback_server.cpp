@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "demo/loopback_listen.h"
+
 namespace pel::testing {
 
 LoopbackServer::LoopbackServer() {
@@ -22,17 +24,7 @@ LoopbackServer::LoopbackServer() {
     });
     server_.Get(".*", answer);
     server_.Post(".*", answer);
-    // The library listens with a backlog of 5: a hundred connections at once would see
-    // dropped SYNs and one-second retries. Listening again on the socket raises it.
-    int listenFd = -1;
-    server_.set_socket_options([&listenFd](socket_t sock) {
-        int yes = 1;
-        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        listenFd = sock;
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    if (listenFd >= 0)
-        ::listen(listenFd, 1024);
+    port_ = demo::bindLoopback(server_);
     thread_ = std::thread([this] { server_.listen_after_bind(); });
     // The thread pool starts inside the accept loop, slowly on a loaded machine or under the
     // race detector: return only once a request has really been answered, so that a test's
