@@ -15,10 +15,9 @@ using pel::Text;
 
 // A line of prose in GBK, with the odd ASCII punctuation a chapter carries.
 Text proseLine(int n) {
-    static const Text words[] = {pel::gbk("他抬起头，望向远处的群山。"),
-                                 pel::gbk("风从山谷里吹来，带着湿冷的气息，"),
-                                 pel::gbk("“走吧。”她轻声说道，"),
-                                 pel::gbk("夜色渐深，城中的灯火一盏盏熄灭。")};
+    static const Text words[] = {
+        pel::gbk("他抬起头，望向远处的群山。"), pel::gbk("风从山谷里吹来，带着湿冷的气息，"),
+        pel::gbk("“走吧。”她轻声说道，"), pel::gbk("夜色渐深，城中的灯火一盏盏熄灭。")};
     Text line;
     for (int i = 0; i < 3; ++i) {
         line += words[(n + i) % 4];

@@ -50,8 +50,8 @@ struct SiteTable {
 
 // The credit lines the cleaner removes; their host names are values of the build.
 struct Watermarks {
-    Text xswHost;          // credit "(小说屋 host)"
-    Text meikeName;        // credit "(name 美克文学网 host)"
+    Text xswHost;    // credit "(小说屋 host)"
+    Text meikeName;  // credit "(name 美克文学网 host)"
     Text meikeHost;
     Text site3Domain;      // nine ASCII characters; the cleaner makes the full-width forms
     Text site4Host;        // lower case
@@ -75,16 +75,16 @@ struct AppSettings {
 AppSettings buildSettings();
 
 struct ChapterTable {
-    std::vector<Text> chapterUrls;    // index 0 is chapter 1
+    std::vector<Text> chapterUrls;  // index 0 is chapter 1
     std::vector<Text> chapterTitles;
-    std::vector<Text> chapterTexts;   // entry i written only by chapter worker i
+    std::vector<Text> chapterTexts;  // entry i written only by chapter worker i
 };
 
 class AppState;
 using ThreadEntry = void (*)(AppState&, int);
 
 class AppState {
-public:
+  public:
     AppState(Window& window, Shell& shell, AppSettings settings);
     // Sets shuttingDown and waits for every thread started here: destroying the state under a
     // running thread would pull it from under that thread.
@@ -145,7 +145,7 @@ public:
     // fetchPage with the URL and method alone, through the cookie jar and the limits.
     Bytes fetch(const Text& url, int method = 0);
 
-private:
+  private:
     mutable std::mutex threadsMutex_;
     std::condition_variable threadsDone_;
     int liveThreads_ = 0;

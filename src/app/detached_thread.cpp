@@ -10,7 +10,7 @@ namespace pel {
 namespace {
 
 class ThreadAttributes {
-public:
+  public:
     ThreadAttributes() { ok_ = pthread_attr_init(&attr_) == 0; }
     ~ThreadAttributes() {
         if (ok_)
@@ -22,7 +22,7 @@ public:
     bool ok() const { return ok_; }
     pthread_attr_t* get() { return &attr_; }
 
-private:
+  private:
     pthread_attr_t attr_{};
     bool ok_ = false;
 };

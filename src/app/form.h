@@ -9,14 +9,22 @@
 
 namespace pel {
 
-enum class ControlKind { Window, Label, TransparentLabel, EditBox, MultiLineEdit, PictureBox,
-                         HtmlView, Button };
+enum class ControlKind {
+    Window,
+    Label,
+    TransparentLabel,
+    EditBox,
+    MultiLineEdit,
+    PictureBox,
+    HtmlView,
+    Button
+};
 
 struct ControlSpec {
     Control id;
-    const char* name;         // UTF-8 objectName, e.g. "搜索_编辑框"
+    const char* name;  // UTF-8 objectName, e.g. "搜索_编辑框"
     ControlKind kind;
-    Control parent;           // MainWindow for top-level controls (and for the window itself)
+    Control parent;  // MainWindow for top-level controls (and for the window itself)
     int left, top, width, height;
     const char* initialText;  // UTF-8
     bool initiallyVisible;

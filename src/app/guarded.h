@@ -8,7 +8,7 @@ namespace pel {
 
 template <class T>
 class Guarded {
-public:
+  public:
     Guarded() = default;
     explicit Guarded(T value) : value_(std::move(value)) {}
 
@@ -32,7 +32,7 @@ public:
         return std::forward<F>(f)(value_);
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     T value_{};
 };

@@ -11,7 +11,7 @@
 namespace pel {
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     virtual void openUrl(const std::string& utf8Url) = 0;
     virtual void exploreDirectory(const std::string& utf8Path) = 0;
@@ -19,13 +19,13 @@ public:
 
 // Records the calls instead of opening anything.
 class RecordingShell : public Shell {
-public:
+  public:
     void openUrl(const std::string& utf8Url) override;
     void exploreDirectory(const std::string& utf8Path) override;
     std::vector<std::string> openedUrls() const;
     std::vector<std::string> exploredDirectories() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<std::string> urls_;
     std::vector<std::string> directories_;

@@ -48,13 +48,13 @@ enum class Property { Text, Visible, Width, Picture, Cursor, Alignment, Address 
 struct PropertyWrite {
     Control control;
     Property property;
-    Text text;        // Text (GBK), Address (a local file path, UTF-8)
-    Bytes bytes;      // Picture: encoded image bytes (empty clears the picture)
-    int number = 0;   // Visible (0/1), Width, Cursor, Alignment as int
+    Text text;       // Text (GBK), Address (a local file path, UTF-8)
+    Bytes bytes;     // Picture: encoded image bytes (empty clears the picture)
+    int number = 0;  // Visible (0/1), Width, Cursor, Alignment as int
 };
 
 class Window {
-public:
+  public:
     virtual ~Window() = default;
     virtual void setText(Control control, const Text& gbkText) = 0;
     virtual Text text(Control control) const = 0;
@@ -73,7 +73,7 @@ public:
 };
 
 class MirroredWindow : public Window {
-public:
+  public:
     MirroredWindow();  // the mirror starts with the form's initial texts and visibility
 
     void setText(Control control, const Text& gbkText) override;
@@ -93,11 +93,11 @@ public:
     // The GUI thread records what the user typed; nothing is applied back.
     void recordUserText(Control control, const Text& gbkText);
 
-protected:
+  protected:
     // Called under the mirror's lock for every write, in order. Must not call back.
     virtual void apply(const PropertyWrite& write) = 0;
 
-private:
+  private:
     struct State {
         Text text;
         bool visible = true;
@@ -113,16 +113,16 @@ private:
 
 // The window of the tests: a mirror plus the list of every write.
 class RecordingWindow : public MirroredWindow {
-public:
+  public:
     std::vector<PropertyWrite> writes() const;
     // Texts written to one control, in order.
     std::vector<Text> textsOf(Control control) const;
     void clear();
 
-protected:
+  protected:
     void apply(const PropertyWrite& write) override;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<PropertyWrite> writes_;
 };

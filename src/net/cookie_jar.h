@@ -7,7 +7,7 @@
 namespace pel {
 
 class CookieJar {
-public:
+  public:
     CookieJar();
     ~CookieJar();
     CookieJar(const CookieJar&) = delete;
@@ -16,7 +16,7 @@ public:
     // The CURLSH* to attach to an easy handle (kept opaque so that callers need no curl header).
     void* shareHandle() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -12,12 +12,12 @@ namespace pel {
 class CookieJar;
 
 struct FetchOptions {
-    int method = 0;                  // 0 GET, 1 POST, 2 HEAD; anything else is GET
-    Text postText;                   // body when postBytes is empty
-    std::optional<Text> cookies;     // absent: the jar's cookies; present (even empty): none
-    Text cookiesOut;                 // out: name=value items of the Set-Cookie lines, "; "-joined
-    Text headers;                    // in: extra "\r\n"-separated lines; out: the block sent
-    Text responseHeaders;            // out: raw header block of the final response
+    int method = 0;               // 0 GET, 1 POST, 2 HEAD; anything else is GET
+    Text postText;                // body when postBytes is empty
+    std::optional<Text> cookies;  // absent: the jar's cookies; present (even empty): none
+    Text cookiesOut;              // out: name=value items of the Set-Cookie lines, "; "-joined
+    Text headers;                 // in: extra "\r\n"-separated lines; out: the block sent
+    Text responseHeaders;         // out: raw header block of the final response
     bool noRedirect = false;
     Bytes postBytes;                 // in/out: body bytes, take precedence over postText
     Text proxy;                      // host:port, empty for a direct connection

@@ -10,23 +10,23 @@
 namespace pel {
 
 struct WinHttpRequest {
-    Text url;                        // with scheme
-    int method = 0;                  // 0 GET, 1 POST, 2 HEAD, 3 PUT; anything else is GET
-    Text postText;                   // sent with any method when not empty
-    std::optional<Text> cookies;     // absent: automatic cookie handling off
-    Text cookiesOut;                 // in/out: Set-Cookie items are appended
-    Text headers;                    // extra "\r\n"-separated lines
-    Text responseHeaders;            // out
+    Text url;                     // with scheme
+    int method = 0;               // 0 GET, 1 POST, 2 HEAD, 3 PUT; anything else is GET
+    Text postText;                // sent with any method when not empty
+    std::optional<Text> cookies;  // absent: automatic cookie handling off
+    Text cookiesOut;              // in/out: Set-Cookie items are appended
+    Text headers;                 // extra "\r\n"-separated lines
+    Text responseHeaders;         // out
     bool noRedirect = false;
     Text serverUser;
     Text serverPassword;
     Text proxy;
     Text proxyUser;
     Text proxyPassword;
-    int timeoutSeconds = 0;          // per phase; 0 or less means 30
-    Text redirectLocation;           // out
-    Text statusText;                 // out: "200 OK" or the numbered failure text
-    Bytes responseBody;              // out
+    int timeoutSeconds = 0;  // per phase; 0 or less means 30
+    Text redirectLocation;   // out
+    Text statusText;         // out: "200 OK" or the numbered failure text
+    Bytes responseBody;      // out
 };
 
 Text fetchPageWinHttp(WinHttpRequest& request);

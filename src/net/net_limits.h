@@ -6,8 +6,8 @@
 namespace pel {
 
 struct NetLimits {
-    long connectTimeoutMs = 15000;    // to establish the connection
-    long stallSeconds = 30;           // transfer abandoned below 1 byte/s for this long
+    long connectTimeoutMs = 15000;         // to establish the connection
+    long stallSeconds = 30;                // transfer abandoned below 1 byte/s for this long
     std::size_t maxBodyBytes = 64u << 20;  // body cut off here, as a body that broke off
     long maxRedirects = 10;
 };

@@ -5,7 +5,7 @@
 namespace pel {
 
 class NetRuntime {
-public:
+  public:
     NetRuntime();
     ~NetRuntime();
     NetRuntime(const NetRuntime&) = delete;

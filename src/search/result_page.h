@@ -17,8 +17,7 @@ Text resultLine(const Text& cover, const Text& caption, const Text& digit);
 Text resultPage(const Text& lines);
 
 // Appends one thumbnail, rewrites and reloads the page: one critical section.
-void addResultThumbnail(AppState& app, const Text& cover, const Text& caption,
-                        const Text& digit);
+void addResultThumbnail(AppState& app, const Text& cover, const Text& caption, const Text& digit);
 
 enum class Navigation { Allow, Refuse };
 // Before-navigate of the HTML view; `target` is the address as the view reports it (a file

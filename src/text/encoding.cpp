@@ -75,12 +75,13 @@ Text utf8ToGbk(std::string_view utf8) {
 
 std::string gbkToUtf8(std::string_view gbkText) {
     std::string out;
-    detail::convertCharset(gbkText, kGbkName, kUtf8Name, detail::SourceKind::Gbk, kQuestion,
-                           out);
+    detail::convertCharset(gbkText, kGbkName, kUtf8Name, detail::SourceKind::Gbk, kQuestion, out);
     return out;
 }
 
-Text gbk(std::string_view utf8) { return utf8ToGbk(utf8); }
+Text gbk(std::string_view utf8) {
+    return utf8ToGbk(utf8);
+}
 
 Bytes toUtf16(std::string_view text, int codePage) {
     detail::SourceKind kind{};
@@ -115,8 +116,8 @@ bool decodeToGbk(std::string_view bytes, std::string_view charset, Text& out) {
     }
     // Pages that declare gb2312 are written in its GBK superset in practice; reading them as
     // GB2312 proper would turn every GBK-only character into "?".
-    static constexpr std::array<std::string_view, 6> kGbkNames = {
-        "gbk", "gb2312", "cp936", "x-gbk", "windows-936", "ms936"};
+    static constexpr std::array<std::string_view, 6> kGbkNames = {"gbk",   "gb2312",      "cp936",
+                                                                  "x-gbk", "windows-936", "ms936"};
     for (std::string_view g : kGbkNames) {
         if (name == g) {
             return detail::convertCharset(bytes, kGbkName, kGbkName, detail::SourceKind::Gbk,
@@ -135,12 +136,16 @@ bool decodeToGbk(std::string_view bytes, std::string_view charset, Text& out) {
                                 "\xEF\xBF\xBD", utf8)) {
         return false;
     }
-    return detail::convertCharset(utf8, kUtf8Name, kGbkName, detail::SourceKind::Utf8,
-                                  kQuestion, out);
+    return detail::convertCharset(utf8, kUtf8Name, kGbkName, detail::SourceKind::Utf8, kQuestion,
+                                  out);
 }
 
-Text urlEncodeUtf8(std::string_view gbkText) { return percentEncode(gbkToUtf8(gbkText)); }
+Text urlEncodeUtf8(std::string_view gbkText) {
+    return percentEncode(gbkToUtf8(gbkText));
+}
 
-Text percentEncodeGbk(std::string_view gbkText) { return percentEncode(gbkText); }
+Text percentEncodeGbk(std::string_view gbkText) {
+    return percentEncode(gbkText);
+}
 
 }  // namespace pel

@@ -12,7 +12,7 @@ namespace {
 
 // One descriptor per conversion: descriptors carry shift state and are not thread-safe.
 class IconvHandle {
-public:
+  public:
     IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~IconvHandle() {
         if (ok()) {
@@ -25,11 +25,13 @@ public:
     bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
     iconv_t get() const { return cd_; }
 
-private:
+  private:
     iconv_t cd_;
 };
 
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 
 std::size_t gbkStep(std::string_view rest) {
     const auto lead = static_cast<unsigned char>(rest[0]);
@@ -46,9 +48,8 @@ std::size_t utf16Step(std::string_view rest) {
     if (rest.size() >= 4) {
         const unsigned unit = static_cast<unsigned char>(rest[0]) |
                               (static_cast<unsigned>(static_cast<unsigned char>(rest[1])) << 8);
-        const unsigned nextUnit =
-            static_cast<unsigned char>(rest[2]) |
-            (static_cast<unsigned>(static_cast<unsigned char>(rest[3])) << 8);
+        const unsigned nextUnit = static_cast<unsigned char>(rest[2]) |
+                                  (static_cast<unsigned>(static_cast<unsigned char>(rest[3])) << 8);
         if (unit >= 0xD800 && unit < 0xDC00 && nextUnit >= 0xDC00 && nextUnit < 0xE000) {
             return 4;
         }

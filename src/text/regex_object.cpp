@@ -115,8 +115,8 @@ bool RegexObject::execute(const Text& pattern, const Text& subject, bool caseSen
         if (!global) {
             break;
         }
-        const auto matchEnd = static_cast<std::size_t>(found[0].data() - whole.data()) +
-                              found[0].size();
+        const auto matchEnd =
+            static_cast<std::size_t>(found[0].data() - whole.data()) + found[0].size();
         if (found[0].empty()) {
             // An empty match: step one whole character on so the scan cannot stall.
             if (matchEnd >= whole.size()) {
@@ -130,7 +130,9 @@ bool RegexObject::execute(const Text& pattern, const Text& subject, bool caseSen
     return true;
 }
 
-Text RegexObject::currentPattern() const { return results_ ? results_->pattern : Text(); }
+Text RegexObject::currentPattern() const {
+    return results_ ? results_->pattern : Text();
+}
 
 Text RegexObject::replaceMatches(const Text& replacement) const {
     if (!results_ || !results_->accepted) {
@@ -167,7 +169,9 @@ Text RegexObject::replaceMatches(const Text& replacement) const {
     return out;
 }
 
-int RegexObject::matchCount() const { return results_ ? results_->count : 0; }
+int RegexObject::matchCount() const {
+    return results_ ? results_->count : 0;
+}
 
 Text RegexObject::matchText(int match) const {
     return results_ ? results_->slice(results_->span(match, 0)) : Text();

@@ -16,7 +16,7 @@
 namespace pel {
 
 class RegexObject {
-public:
+  public:
     RegexObject();
     ~RegexObject();
     RegexObject(const RegexObject&);
@@ -35,7 +35,7 @@ public:
     Text subMatch(int match, int group) const;
     int subMatchCount() const;
 
-private:
+  private:
     struct Results;
     std::shared_ptr<const Results> results_;
 };

@@ -13,9 +13,13 @@ namespace {
 constexpr unsigned char kFullWidthSpaceByte = 0xA1;
 
 // 0-based start offset for a 1-based start position (below 1 means 1).
-std::size_t startOffset(int start) { return start < 1 ? 0 : static_cast<std::size_t>(start) - 1; }
+std::size_t startOffset(int start) {
+    return start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
+}
 
-int toPosition(std::size_t offset) { return static_cast<int>(offset) + 1; }
+int toPosition(std::size_t offset) {
+    return static_cast<int>(offset) + 1;
+}
 
 }  // namespace
 
@@ -140,8 +144,7 @@ std::vector<Text> splitText(std::string_view text, std::string_view separator) {
     }
     detail::BoundaryScanner scanner(text, separator, false);
     std::size_t begin = 0;
-    for (std::size_t pos = scanner.next(0); pos != detail::kNoPos;
-         pos = scanner.next(begin)) {
+    for (std::size_t pos = scanner.next(0); pos != detail::kNoPos; pos = scanner.next(begin)) {
         pieces.emplace_back(text.substr(begin, pos - begin));
         begin = pos + separator.size();
     }
@@ -151,6 +154,8 @@ std::vector<Text> splitText(std::string_view text, std::string_view separator) {
     return pieces;
 }
 
-Text decimal(long long value) { return std::to_string(value); }
+Text decimal(long long value) {
+    return std::to_string(value);
+}
 
 }  // namespace pel

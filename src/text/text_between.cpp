@@ -16,12 +16,14 @@ Text withQuotes(std::string_view marker) {
     return replaceText(marker, quoteWord, "\"");
 }
 
-std::size_t startOffset(int start) { return start < 1 ? 0 : static_cast<std::size_t>(start) - 1; }
+std::size_t startOffset(int start) {
+    return start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
+}
 
 }  // namespace
 
-Text textBetween(std::string_view text, std::string_view left, std::string_view right,
-                 int startPos, bool ignoreCase) {
+Text textBetween(std::string_view text, std::string_view left, std::string_view right, int startPos,
+                 bool ignoreCase) {
     const Text l = withQuotes(left);
     const Text r = withQuotes(right);
     int a = findText(text, l, startPos, ignoreCase);
@@ -37,9 +39,8 @@ Text textBetween(std::string_view text, std::string_view left, std::string_view 
 }
 
 int textBetweenAll(std::string_view text, std::string_view left, std::string_view right,
-                   std::vector<Text>& list, bool includeLeft, bool includeRight,
-                   bool caseSensitive, int maxLength, std::string_view prefix,
-                   std::string_view suffix, int startPos) {
+                   std::vector<Text>& list, bool includeLeft, bool includeRight, bool caseSensitive,
+                   int maxLength, std::string_view prefix, std::string_view suffix, int startPos) {
     list.clear();
     // An empty marker is "found" at the front of every remainder, so the scan would never move
     // on: collect nothing instead of looping for ever.

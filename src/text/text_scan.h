@@ -10,8 +10,12 @@ namespace pel::detail {
 
 inline constexpr std::size_t kNoPos = static_cast<std::size_t>(-1);
 
-inline bool isAsciiUpper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
-inline bool isAsciiLetter(unsigned char c) { return isAsciiUpper(c) || (c >= 'a' && c <= 'z'); }
+inline bool isAsciiUpper(unsigned char c) {
+    return c >= 'A' && c <= 'Z';
+}
+inline bool isAsciiLetter(unsigned char c) {
+    return isAsciiUpper(c) || (c >= 'a' && c <= 'z');
+}
 inline char foldAscii(char c) {
     auto u = static_cast<unsigned char>(c);
     return isAsciiUpper(u) ? static_cast<char>(u + ('a' - 'A')) : c;
@@ -27,7 +31,7 @@ bool hasAsciiLetter(std::string_view s);
 // remembers the last position it proved to be a boundary, so a run of calls with growing
 // `from` costs one pass over the text in all, not one pass per call.
 class BoundaryScanner {
-public:
+  public:
     // `needle` must not be empty. With ignoreCase, ASCII letters match either case; the
     // scanner then holds folded copies of both texts.
     BoundaryScanner(std::string_view haystack, std::string_view needle, bool ignoreCase);
@@ -36,7 +40,7 @@ public:
     // kNoPos. Calls must come with non-decreasing `from`.
     std::size_t next(std::size_t from);
 
-private:
+  private:
     bool atBoundary(std::size_t pos);
 
     std::string foldedHay_;

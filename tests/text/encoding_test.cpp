@@ -9,7 +9,7 @@
 namespace pel {
 namespace {
 
-const std::string kZhongWenGbk = "\xD6\xD0\xCE\xC4";     // 中文
+const std::string kZhongWenGbk = "\xD6\xD0\xCE\xC4";  // 中文
 const std::string kZhongWenUtf8 = "\xE4\xB8\xAD\xE6\x96\x87";
 
 TEST(Utf8ToGbk, StandardMappingAndQuestionMarks) {
@@ -25,7 +25,10 @@ TEST(Utf8ToGbk, StandardMappingAndQuestionMarks) {
         {"euro is 0x80", "\xE2\x82\xAC", "\x80"},
         {"middle dot", "\xC2\xB7", "\xA1\xA4"},
         {"full-width space", "\xE3\x80\x80", "\xA1\xA1"},
-        {"unrepresentable emoji is one ?", "a\xF0\x9F\x98\x80" "b", "a?b"},
+        {"unrepresentable emoji is one ?",
+         "a\xF0\x9F\x98\x80"
+         "b",
+         "a?b"},
         {"two unrepresentable characters", "\xF0\x9F\x98\x80\xE2\x98\x83", "??"},  // 😀☃
         {"stray continuation byte", "a\x80z", "a?z"},
         {"truncated sequence inside", "a\xE4\xB8z", "a?z"},
@@ -44,8 +47,12 @@ TEST(GbkToUtf8, ValidAndInvalidBytes) {
     EXPECT_EQ(gbkToUtf8("\x80"), "\xE2\x82\xAC");
     EXPECT_EQ(gbkToUtf8("\x81\x5C"), "\xE4\xB9\x97");  // 乗, a backslash trail byte
     // A lead byte without a valid trail loses only itself; the next byte is kept.
-    EXPECT_EQ(gbkToUtf8("\xD6" "0"), "?0");
-    EXPECT_EQ(gbkToUtf8("x\xFF" "y"), "x?y");
+    EXPECT_EQ(gbkToUtf8("\xD6"
+                        "0"),
+              "?0");
+    EXPECT_EQ(gbkToUtf8("x\xFF"
+                        "y"),
+              "x?y");
     EXPECT_EQ(gbkToUtf8("x\xD6"), "x?");  // cut short at the end
     EXPECT_EQ(utf8ToGbk(gbkToUtf8(gbk("第一章 风起"))), gbk("第一章 风起"));
 }
@@ -61,8 +68,14 @@ TEST(Utf16, RoundTripsAndTerminator) {
     EXPECT_EQ(fromUtf16(std::string("a\0\0\0b\0", 6)), "a");
     EXPECT_EQ(fromUtf16(std::string("a\0b\0", 4)), "ab");
     // A surrogate pair GBK cannot hold is one "?"; an unpaired surrogate is one "?" too.
-    EXPECT_EQ(fromUtf16(std::string("\x3D\xD8\x00\xDE" "a\0", 6)), "?a");
-    EXPECT_EQ(fromUtf16(std::string("\x3D\xD8" "a\0", 4)), "?a");
+    EXPECT_EQ(fromUtf16(std::string("\x3D\xD8\x00\xDE"
+                                    "a\0",
+                                    6)),
+              "?a");
+    EXPECT_EQ(fromUtf16(std::string("\x3D\xD8"
+                                    "a\0",
+                                    4)),
+              "?a");
 }
 
 TEST(DecodeToGbk, KnownAndUnknownCharsets) {
@@ -81,7 +94,10 @@ TEST(DecodeToGbk, KnownAndUnknownCharsets) {
     EXPECT_EQ(out, kZhongWenGbk);
     ASSERT_TRUE(decodeToGbk("caf\xE9", "iso-8859-1", out));  // GBK has é as 0xA8 0xA6
     EXPECT_EQ(out, "caf\xA8\xA6");
-    ASSERT_TRUE(decodeToGbk("a\xFF" "b", "utf-8", out));
+    ASSERT_TRUE(
+        decodeToGbk("a\xFF"
+                    "b",
+                    "utf-8", out));
     EXPECT_EQ(out, "a?b");
 }
 

@@ -116,7 +116,9 @@ TEST(RegexObject, GbkSubjectWholeCharacters) {
     ASSERT_EQ(re.matchCount(), 2);
     EXPECT_EQ(re.subMatch(2, 1), "\x80");
     // Invalid bytes neither break matching nor get lost in the groups.
-    ASSERT_TRUE(re.execute("a(.)b(.*)", "a\xFF" "b\xD6"));
+    ASSERT_TRUE(re.execute("a(.)b(.*)",
+                           "a\xFF"
+                           "b\xD6"));
     EXPECT_EQ(re.subMatch(1, 1), "\xFF");
     EXPECT_EQ(re.subMatch(1, 2), "\xD6");
 }

@@ -25,8 +25,8 @@ TEST(TextBetween, TableOfCases) {
         {"xRyLz", "L", "R", ""},  // the right marker only counts after the left one
         {"|a|b|", "|", "|", "a"},
         {"LR", "L", "R", ""},
-        {"abc", "a", "", ""},       // an empty right marker gives nothing
-        {"abXcd", "", "X", "ab"},  // an empty left marker starts at the front
+        {"abc", "a", "", ""},             // an empty right marker gives nothing
+        {"abXcd", "", "X", "ab"},         // an empty left marker starts at the front
         {"<B>x</B>", "<b>", "</b>", ""},  // letter case must match by default
         {"abc", "c", "x", ""},
     };
@@ -89,8 +89,8 @@ TEST(TextBetweenAll, EmptyMarkerEndsAtOnce) {
 
 TEST(ReplaceFive, PairsInTurnIgnoringCaseByDefault) {
     const std::string fw = gbk("　");
-    EXPECT_EQ(replaceFive("a <BR/>b" + fw + "c&nbsp;", kAllOccurrences, 1, false, " ", "", fw,
-                          "", "<br/>", "", "</p>", "", "&nbsp;", ""),
+    EXPECT_EQ(replaceFive("a <BR/>b" + fw + "c&nbsp;", kAllOccurrences, 1, false, " ", "", fw, "",
+                          "<br/>", "", "</p>", "", "&nbsp;", ""),
               "abc");
     // A later pair acts on what an earlier one produced.
     EXPECT_EQ(replaceFive("ab", kAllOccurrences, 1, true, "a", "x", "xb", "y"), "y");

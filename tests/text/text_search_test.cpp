@@ -39,8 +39,8 @@ TEST(FindText, TableOfCases) {
         {"backslash after a double-byte character", kTrail5C + "\\", "\\", 1, false, 3},
         // D6 D0 D6 D0: "\xD0\xD6" occurs at byte 2 but straddles two characters.
         {"no match across a character edge", zhong + zhong, "\xD0\xD6", 1, false, -1},
-        {"start on a trailing byte still honours boundaries", zhong + zhong, "\xD0\xD6", 2,
-         false, -1},
+        {"start on a trailing byte still honours boundaries", zhong + zhong, "\xD0\xD6", 2, false,
+         -1},
         {"double-byte sub", "ab" + zhong, zhong, 1, false, 3},
         // Folding must not turn a trailing byte into a match: 0xB1 0x41 ... 'A' is a trail.
         {"folded search skips trailing byte", "\xB1\x41x", "a", 1, true, -1},

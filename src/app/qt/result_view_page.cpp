@@ -44,7 +44,9 @@ ResultViewPage::ResultViewPage(AppState& app, QWebEngineProfile* profile, QObjec
     scripts().insert(navy);
 }
 
-ResultViewPage::~ResultViewPage() { profile()->setUrlRequestInterceptor(nullptr); }
+ResultViewPage::~ResultViewPage() {
+    profile()->setUrlRequestInterceptor(nullptr);
+}
 
 bool ResultViewPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {
     // A thumbnail's relative link "3" arrives here resolved against the page: file:///<dir>/3.
