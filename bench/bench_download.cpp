@@ -20,6 +20,7 @@
 #include "demo/loopback_listen.h"
 #include "download/download_start.h"
 #include "net/net_runtime.h"
+#include "text/charset_runtime.h"
 #include "text/encoding.h"
 
 namespace {
@@ -203,6 +204,7 @@ void BM_ChapterDownload(benchmark::State& state) {
 BENCHMARK(BM_ChapterDownload)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 int main(int argc, char** argv) {
     pel::NetRuntime runtime;
+    pel::CharsetRuntime charsets;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

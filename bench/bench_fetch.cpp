@@ -22,6 +22,7 @@
 #include "demo/loopback_listen.h"
 #include "net/fetch_page.h"
 #include "net/net_runtime.h"
+#include "text/charset_runtime.h"
 
 namespace {
 
@@ -152,6 +153,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv) {
     pel::NetRuntime runtime;
+    pel::CharsetRuntime charsets;
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -13,6 +13,7 @@
 #include "demo/demo_catalogue.h"
 #include "demo/demo_sites.h"
 #include "net/net_runtime.h"
+#include "text/charset_runtime.h"
 #include "search/result_page.h"
 #include "search/search_run.h"
 #include "search/site_search.h"
@@ -103,6 +104,7 @@ BENCHMARK(BM_SixSiteSearch)->UseManualTime()->Unit(benchmark::kMillisecond)->Ite
 
 int main(int argc, char** argv) {
     pel::NetRuntime runtime;
+    pel::CharsetRuntime charsets;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -42,7 +42,8 @@ char32_t iconvOne(iconv_t cd, const char* bytes, std::size_t len) {
 
 std::unique_ptr<const GbkTable> buildTable() {
     auto table = std::make_unique<GbkTable>();
-    iconv_t cd = iconv_open("UTF-32LE", "CP936");
+    // UCS-4LE is built into glibc: no converter module is loaded and unloaded for it.
+    iconv_t cd = iconv_open("UCS-4LE", "CP936");
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return table;  // every non-ASCII byte then decodes as U+FFFD
     }

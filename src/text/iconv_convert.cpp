@@ -10,25 +10,6 @@ namespace pel::detail {
 
 namespace {
 
-// One descriptor per conversion: descriptors carry shift state and are not thread-safe.
-class IconvHandle {
-  public:
-    IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~IconvHandle() {
-        if (ok()) {
-            iconv_close(cd_);
-        }
-    }
-    IconvHandle(const IconvHandle&) = delete;
-    IconvHandle& operator=(const IconvHandle&) = delete;
-
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t get() const { return cd_; }
-
-  private:
-    iconv_t cd_;
-};
-
 bool isContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
 }

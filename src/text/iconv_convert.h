@@ -1,11 +1,32 @@
 // Internal: one iconv conversion with "?" for every character that cannot be converted.
 #pragma once
 
+#include <iconv.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace pel::detail {
+
+// One descriptor per conversion: descriptors carry shift state and are not thread-safe.
+class IconvHandle {
+  public:
+    IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~IconvHandle() {
+        if (ok()) {
+            iconv_close(cd_);
+        }
+    }
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
+
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return cd_; }
+
+  private:
+    iconv_t cd_;
+};
 
 // How to step over one unconvertible character of the source, which iconv cannot tell us.
 enum class SourceKind {

@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "net/net_runtime.h"
+#include "text/charset_runtime.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     // The exit button's test closes the window; the suite goes on.
     QApplication::setQuitOnLastWindowClosed(false);
     pel::NetRuntime net;
+    pel::CharsetRuntime charsets;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -13,11 +13,13 @@
 #include "build_config.h"
 #include "demo/demo_sites.h"
 #include "net/net_runtime.h"
+#include "text/charset_runtime.h"
 
 int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // asked for by the HTML view
     QApplication qtApp(argc, argv);
     pel::NetRuntime net;  // before any thread of ours starts
+    pel::CharsetRuntime charsets;
 
     pel::AppSettings settings = pel::buildSettings();
 #if PELNORIA_SITES_DEMO
