@@ -13,10 +13,10 @@
 #include "demo/demo_catalogue.h"
 #include "demo/demo_sites.h"
 #include "net/net_runtime.h"
-#include "text/charset_runtime.h"
 #include "search/result_page.h"
 #include "search/search_run.h"
 #include "search/site_search.h"
+#include "text/charset_runtime.h"
 
 namespace {
 
