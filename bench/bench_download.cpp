@@ -16,10 +16,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "demo/loopback_listen.h"
 #include "download/download_start.h"
 #include "net/net_runtime.h"
+#include "support/recording_shell.h"
+#include "support/recording_window.h"
 #include "text/charset_runtime.h"
 #include "text/encoding.h"
 

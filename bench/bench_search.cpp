@@ -9,13 +9,15 @@
 #include <filesystem>
 #include <string>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "demo/demo_catalogue.h"
 #include "demo/demo_sites.h"
 #include "net/net_runtime.h"
 #include "search/result_page.h"
 #include "search/search_run.h"
 #include "search/site_search.h"
+#include "support/recording_shell.h"
+#include "support/recording_window.h"
 #include "text/charset_runtime.h"
 
 namespace {

@@ -52,5 +52,5 @@ else()
   message(FATAL_ERROR "PELNORIA_SITES must be demo or live")
 endif()
 
-configure_file(${CMAKE_CURRENT_LIST_DIR}/../src/config/build_config.h.in
+configure_file(${CMAKE_CURRENT_LIST_DIR}/../src/core/build_config.h.in
   ${CMAKE_BINARY_DIR}/generated/build_config.h @ONLY)

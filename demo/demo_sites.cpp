@@ -185,7 +185,8 @@ void DemoSites::Impl::applyPageFaults(int site, const DemoContext& ctx, DemoResp
         if (res.contentType.find("utf-8") != std::string::npos) {
             res.body = replaceBytes(res.body, kUtf8Stop, "\xC3" + kUtf8Stop);
         } else {
-            res.body = withInvalidBytes(res.body) + "\xFE";
+            static const Text kGbkStop = gbk("\u3002");
+            res.body = replaceText(res.body, kGbkStop, "\x81\x7F" + kGbkStop) + "\xFE";
         }
     }
     if (site != 0 && knobs.hugePageSite.load() == site &&
@@ -370,11 +371,6 @@ void DemoSites::setHostileLinks(int site, const std::string& prefix) {
 
 long DemoSites::requestCount() const {
     return impl_->requests.load();
-}
-
-Text withInvalidBytes(const Text& gbkText) {
-    static const Text kStop = gbk("\u3002");
-    return replaceText(gbkText, kStop, "\x81\x7F" + kStop);
 }
 
 void useDemoSites(AppSettings& settings, const DemoSites& sites) {

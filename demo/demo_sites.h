@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "demo/demo_catalogue.h"
 
 namespace pel::demo {
@@ -45,7 +45,7 @@ struct DemoKnobs {
     // The search, book and chapter pages of this site carry byte sequences that are no
     // characters: in GBK pages every "。" is preceded by 0x81 0x7F (a lead byte with a trail
     // out of range) and the page ends in a lone lead byte 0xFE; in UTF-8 pages every "。" is
-    // preceded by a lone 0xC3 (see withInvalidBytes).
+    // preceded by a lone 0xC3.
     std::atomic<int> invalidBytesSite{0};
 };
 
@@ -92,14 +92,5 @@ class DemoSites {
 
 // Fills the settings' site table from the running demo sites.
 void useDemoSites(AppSettings& settings, const DemoSites& sites);
-
-// The result slot a search for the book's name should leave for the site (1..6): the fields
-// as each site's pages yield them (sites 2..4 lose every space, site 1's introduction its line
-// breaks and indents, missing covers become the default picture on sites 2..6, ...).
-ResultSlot expectedSlot(const DemoSites& sites, const DemoBook& book, int site);
-
-// A text with the invalid sequences of the invalidBytesSite knob, as the GBK pages carry them
-// in the texts the program cuts: every "。" preceded by 0x81 0x7F.
-Text withInvalidBytes(const Text& gbkText);
 
 }  // namespace pel::demo

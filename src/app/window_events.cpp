@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/fixed_texts.h"
-#include "app/no_cover_image.h"
+#include "core/fixed_texts.h"
+#include "core/no_cover_image.h"
 #include "search/search_run.h"
 #include "update/update_check.h"
 

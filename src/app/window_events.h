@@ -1,7 +1,7 @@
 // The main window's own event handlers that do not depend on the toolkit.
 #pragma once
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 namespace pel {
 

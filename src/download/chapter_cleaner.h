@@ -1,7 +1,7 @@
 // One chapter page turned into the chapter's plain text.
 #pragma once
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 namespace pel {
 

@@ -2,7 +2,7 @@
 // it. The table build is a pure function of the page text.
 #pragma once
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 namespace pel {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "app/status_banner.h"
+#include "core/status_banner.h"
 #include "download/chapter_cleaner.h"
 #include "text/encoding.h"
 

@@ -1,7 +1,7 @@
 // Chapter workers under a cap, the progress display and the saved book.
 #pragma once
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 namespace pel {
 

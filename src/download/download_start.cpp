@@ -1,6 +1,6 @@
 #include "download/download_start.h"
 
-#include "app/status_banner.h"
+#include "core/status_banner.h"
 #include "download/chapter_index.h"
 #include "download/chapter_scheduler.h"
 #include "text/encoding.h"

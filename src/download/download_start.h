@@ -1,7 +1,7 @@
 // The download button: site 1 opens its TXT link, sites 2..6 start a chapter download.
 #pragma once
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 namespace pel {
 

@@ -1,7 +1,7 @@
 // The watermark texts that the chapter cleaner derives from the build's host names.
 #pragma once
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 namespace pel {
 

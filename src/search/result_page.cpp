@@ -3,9 +3,9 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/fixed_texts.h"
-#include "app/no_cover_image.h"
-#include "app/status_banner.h"
+#include "core/fixed_texts.h"
+#include "core/no_cover_image.h"
+#include "core/status_banner.h"
 #include "search/site_search_common.h"
 #include "text/encoding.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/fixed_texts.h"
-#include "app/status_banner.h"
+#include "core/fixed_texts.h"
+#include "core/status_banner.h"
 #include "search/site_search.h"
 #include "text/encoding.h"
 

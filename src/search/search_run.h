@@ -1,7 +1,7 @@
 // A search run: six site workers side by side, and the progress they report.
 #pragma once
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 namespace pel {
 

@@ -1,6 +1,6 @@
 #include "search/site_fields.h"
 
-#include "app/fixed_texts.h"
+#include "core/fixed_texts.h"
 #include "text/encoding.h"
 #include "text/regex_object.h"
 

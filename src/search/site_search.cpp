@@ -3,7 +3,7 @@
 // (site_fields.cpp).
 #include "search/site_search.h"
 
-#include "app/fixed_texts.h"
+#include "core/fixed_texts.h"
 #include "net/fetch_page_winhttp.h"
 #include "search/result_page.h"
 #include "search/site_fields.h"

@@ -1,7 +1,7 @@
 // The search workers of sites 2 to 6 and of the direct-download site 1.
 #pragma once
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 namespace pel {
 

@@ -1,7 +1,7 @@
 // Pieces that every site search worker shares.
 #pragma once
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 namespace pel {
 

@@ -1,6 +1,6 @@
 #include "update/update_check.h"
 
-#include "app/fixed_texts.h"
+#include "core/fixed_texts.h"
 #include "text/encoding.h"
 
 namespace pel {

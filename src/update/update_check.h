@@ -1,7 +1,7 @@
 // The update notice: checked once at start, opened on a click of the disclaimer label.
 #pragma once
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 namespace pel {
 

@@ -3,8 +3,8 @@
 
 #include <chrono>
 
-#include "app/fixed_texts.h"
-#include "app/no_cover_image.h"
+#include "core/fixed_texts.h"
+#include "core/no_cover_image.h"
 #include "app/window_events.h"
 #include "support/app_fixture.h"
 #include "text/encoding.h"

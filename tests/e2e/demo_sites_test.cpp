@@ -12,6 +12,7 @@
 
 #include "demo/demo_page_parts.h"
 #include "demo/demo_sites.h"
+#include "support/demo_expected.h"
 #include "download/chapter_cleaner.h"
 #include "download/download_start.h"
 #include "search/site_search.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/fixed_texts.h"
+#include "core/fixed_texts.h"
 #include "download/download_start.h"
 #include "e2e/fault_support.h"
 #include "net/fetch_page.h"

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "demo/demo_sites.h"
+#include "support/demo_expected.h"
 #include "support/app_fixture.h"
 
 namespace pel::faults {

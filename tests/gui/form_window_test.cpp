@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QWebEngineView>
 
-#include "app/form.h"
+#include "core/form.h"
 #include "gui_fixture.h"
 #include "text/encoding.h"
 

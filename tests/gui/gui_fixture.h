@@ -9,9 +9,10 @@
 #include <functional>
 #include <memory>
 
-#include "app/app_state.h"
-#include "app/qt/main_window.h"
-#include "app/qt/qt_window.h"
+#include "core/app_state.h"
+#include "gui/main_window.h"
+#include "gui/qt_window.h"
+#include "support/recording_shell.h"
 #include "demo/demo_sites.h"
 
 namespace pel::gui_test {

@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "app/no_cover_image.h"
+#include "core/no_cover_image.h"
 
 namespace pel {
 namespace {

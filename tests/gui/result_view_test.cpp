@@ -6,9 +6,9 @@
 #include <QWebEngineView>
 #include <fstream>
 
-#include "app/fixed_texts.h"
-#include "app/no_cover_image.h"
-#include "app/qt/local_file_guard.h"
+#include "core/fixed_texts.h"
+#include "core/no_cover_image.h"
+#include "gui/local_file_guard.h"
 #include "gui_fixture.h"
 #include "search/result_page.h"
 #include "text/encoding.h"

@@ -9,7 +9,7 @@
 #include <QWebEngineView>
 #include <thread>
 
-#include "app/no_cover_image.h"
+#include "core/no_cover_image.h"
 #include "gui_fixture.h"
 #include "text/encoding.h"
 

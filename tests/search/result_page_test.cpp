@@ -4,8 +4,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/fixed_texts.h"
-#include "app/no_cover_image.h"
+#include "core/fixed_texts.h"
+#include "core/no_cover_image.h"
 #include "search/loopback_site.h"
 #include "search/result_page.h"
 #include "support/app_fixture.h"

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/shell.h"
-#include "app/window.h"
+#include "core/app_state.h"
+#include "support/recording_shell.h"
+#include "support/recording_window.h"
 
 namespace pel::demo {
 class DemoSites;

@@ -1,7 +1,7 @@
 // The update check against a loopback update page, and the click on the notice.
 #include <gtest/gtest.h>
 
-#include "app/fixed_texts.h"
+#include "core/fixed_texts.h"
 #include "search/loopback_site.h"
 #include "support/app_fixture.h"
 #include "text/encoding.h"

@@ -1,0 +1,160 @@
+// AppState: the one set of process-wide state through which the window, the search workers,
+// the download threads, the banner and the update check talk to one another.
+//
+// It is created once at start-up and outlives every thread started through startThread():
+// main() never destroys it while such a thread may still run (see waitForThreads).
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <vector>
+
+#include "core/guarded.h"
+#include "core/shell.h"
+#include "core/window.h"
+#include "net/cookie_jar.h"
+#include "net/net_limits.h"
+#include "text/text.h"
+
+namespace pel {
+
+using SiteId = int;  // 1..6; 0 = none
+inline constexpr int kSiteCount = 6;
+
+struct ResultSlot {
+    Text bookUrl;
+    Text author;
+    Text name;
+    Text latestChapter;
+    Text coverUrl;
+    Text introduction;
+};
+
+struct UpdateInfo {
+    Text pageText;
+    Text latestVersion;
+    Text updateAddress;
+    Text updateHistory;
+};
+
+// Addresses of the six sites (index 1..6) and of the update-information page.
+struct SiteTable {
+    std::array<Text, 7> baseUrl;       // scheme, host, optional port; no trailing slash
+    std::array<Text, 7> domainMarker;  // sites 2..4: part of the host in every absolute cover
+    Text updateUrl;                    // whole address, ending in /pzwj/txtyz.php
+};
+
+// The credit lines the cleaner removes; their host names are values of the build.
+struct Watermarks {
+    Text xswHost;    // credit "(小说屋 host)"
+    Text meikeName;  // credit "(name 美克文学网 host)"
+    Text meikeHost;
+    Text site3Domain;      // nine ASCII characters; the cleaner makes the full-width forms
+    Text site4Host;        // lower case
+    Text site4MobileHost;  // lower case; the cleaner derives the capitalised form
+};
+
+struct AppSettings {
+    std::filesystem::path programDirectory;
+    SiteTable sites;
+    Watermarks marks;
+    int bannerStepMs = 33;
+    int bannerSteps = 273;
+    std::vector<int> chapterRetryPausesMs = {500, 2000};
+    int maxChapterWorkers = 100;
+    NetLimits net;
+    int winHttpTimeoutSeconds = 0;  // 0: the client's own default of 30 s per phase
+};
+
+// The build's site table and watermarks (the demo build leaves the addresses empty: main()
+// and the tests fill them from the demo server's ports).
+AppSettings buildSettings();
+
+struct ChapterTable {
+    std::vector<Text> chapterUrls;  // index 0 is chapter 1
+    std::vector<Text> chapterTitles;
+    std::vector<Text> chapterTexts;  // entry i written only by chapter worker i
+};
+
+class AppState;
+using ThreadEntry = void (*)(AppState&, int);
+
+class AppState {
+  public:
+    AppState(Window& window, Shell& shell, AppSettings settings);
+    // Sets shuttingDown and waits for every thread started here: destroying the state under a
+    // running thread would pull it from under that thread.
+    ~AppState();
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    Window& window;
+    Shell& shell;
+    const AppSettings settings;
+    CookieJar cookieJar;  // the automatic cookie store of fetchPage
+
+    // Result slots, index 1..6 (0 unused); each replaced and read whole under its own lock.
+    std::array<Guarded<ResultSlot>, 7> resultSlots;
+    Guarded<Text> bannerText;
+    Guarded<UpdateInfo> updateInfo;
+
+    // The thumbnail lines of the current search; guarded by thumbnailMutex, which also makes
+    // the whole of addResultThumbnail one critical section.
+    std::mutex thumbnailMutex;
+    Text resultListHtml;
+
+    std::mutex searchProgressMutex;  // one advanceSearchProgress at a time
+    std::atomic<int> searchProgress{0};
+
+    std::atomic<int> selectedSite{0};
+    std::atomic<bool> downloadInProgress{false};
+
+    // The running download. Written by the download start before the launcher starts and only
+    // read afterwards, except chapterTexts (one entry per worker).
+    std::atomic<int> downloadSite{0};
+    Text downloadBookUrl;
+    Text downloadName;
+    Text downloadAuthor;
+    Text contentStartMarker;
+    Text contentEndMarker;
+    ChapterTable chapterTable;
+    std::atomic<int> chapterCount{0};
+    std::atomic<int> chaptersDone{0};
+    std::atomic<int> activeWorkers{0};
+    std::atomic<int> emptyChapters{0};
+    // The launcher waits here for room under the worker cap; finishing workers notify.
+    std::mutex workerSlotMutex;
+    std::condition_variable workerSlotFreed;
+
+    // Set by main() once the window is gone. The process then ends without destroying this
+    // state, so detached threads never see it freed; long loops (the banner) check the flag to
+    // stop early, and startThread() starts nothing more.
+    std::atomic<bool> shuttingDown{false};
+
+    // Starts entry(*this, param) on a new detached thread at once. An exception leaving the
+    // entry is swallowed on that thread.
+    void startThread(ThreadEntry entry, int param);
+    // True when every thread started here has returned within the timeout.
+    bool waitForThreads(std::chrono::milliseconds timeout);
+    int liveThreads() const;
+
+    // fetchPage with the URL and method alone, through the cookie jar and the limits.
+    Bytes fetch(const Text& url, int method = 0);
+
+  private:
+    mutable std::mutex threadsMutex_;
+    std::condition_variable threadsDone_;
+    int liveThreads_ = 0;
+};
+
+// The directory that holds the running executable.
+std::filesystem::path executableDirectory();
+
+// Hands an address to the shell only when it is http or https; anything else is ignored.
+void openInBrowser(AppState& app, const Text& url);
+
+}  // namespace pel

@@ -1,0 +1,28 @@
+// The page of the thumbnail view: every navigation is put to the result-page handlers first.
+#pragma once
+
+#include <QWebEnginePage>
+#include <memory>
+
+#include "core/app_state.h"
+#include "gui/local_file_guard.h"
+
+namespace pel {
+
+class ResultViewPage : public QWebEnginePage {
+    Q_OBJECT
+  public:
+    ResultViewPage(AppState& app, QWebEngineProfile* profile, QObject* parent = nullptr);
+    ~ResultViewPage() override;
+
+    const LocalFileGuard& localFileGuard() const { return *guard_; }
+
+  protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+
+  private:
+    AppState& app_;
+    std::unique_ptr<LocalFileGuard> guard_;
+};
+
+}  // namespace pel
