@@ -165,8 +165,8 @@ void BM_ChapterDownload(benchmark::State& state) {
     slot.bookUrl = site.baseUrl() + "/long/";
     slot.name = pel::gbk("长夜");
     slot.author = pel::gbk("无名氏");
-    app.resultSlots[2].set(slot);
-    app.selectedSite.store(2);
+    app.search.resultSlots[2].set(slot);
+    app.search.selectedSite.store(2);
 
     const double cpuBefore = cpuSeconds();
     double wall = 0;
@@ -174,7 +174,7 @@ void BM_ChapterDownload(benchmark::State& state) {
         window.clear();
         const auto start = std::chrono::steady_clock::now();
         pel::startDownload(app);
-        if (!app.waitForThreads(std::chrono::minutes(2))) {
+        if (!app.threads.waitForThreads(std::chrono::minutes(2))) {
             state.SkipWithError("the download did not finish");
             break;
         }

@@ -44,7 +44,7 @@ struct SearchBench {
         window.recordUserText(pel::Control::SearchBox, pel::demo::bookByRole("everywhere").name);
     }
     ~SearchBench() {
-        app->waitForThreads(std::chrono::seconds(60));
+        app->threads.waitForThreads(std::chrono::seconds(60));
         app.reset();
         sites.stop();
     }
@@ -83,14 +83,15 @@ void BM_SixSiteSearch(benchmark::State& state) {
     for (auto _ : state) {
         const auto start = Clock::now();
         pel::startSearch(*bench.app);
-        bench.app->waitForThreads(std::chrono::seconds(60));
+        bench.app->threads.waitForThreads(std::chrono::seconds(60));
         const double seconds = secondsSince(start);
         state.SetIterationTime(seconds);
         total += seconds;
         {
-            std::lock_guard lock(bench.app->thumbnailMutex);
-            thumbnails = static_cast<long>(std::count(bench.app->resultListHtml.begin(),
-                                                      bench.app->resultListHtml.end(), '\n'));
+            std::lock_guard lock(bench.app->search.thumbnailMutex);
+            thumbnails =
+                static_cast<long>(std::count(bench.app->search.resultListHtml.begin(),
+                                             bench.app->search.resultListHtml.end(), '\n'));
         }
         pel::onNavigateComplete(*bench.app);
     }

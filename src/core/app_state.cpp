@@ -11,51 +11,64 @@
 
 namespace pel {
 
+bool ThreadRegistry::start(std::function<void()> body) {
+    if (!body || shuttingDown) {
+        return false;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        ++live_;
+    }
+    const bool started = startDetachedThread([this, body = std::move(body)] {
+        try {
+            body();
+        } catch (...) {
+            // A thread ends by returning; whatever went wrong inside stays here.
+        }
+        finished();
+    });
+    if (!started) {
+        finished();  // the body does not run, and nothing waits for it
+    }
+    return started;
+}
+
+void ThreadRegistry::finished() {
+    // Notify under the lock: a waiter cannot return (and the state cannot go away) before
+    // this thread has let go of the mutex, and it touches nothing after that.
+    std::lock_guard lock(mutex_);
+    --live_;
+    done_.notify_all();
+}
+
+bool ThreadRegistry::waitForThreads(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return done_.wait_for(lock, timeout, [this] { return live_ == 0; });
+}
+
+void ThreadRegistry::waitForAllThreads() {
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [this] { return live_ == 0; });
+}
+
+int ThreadRegistry::liveThreads() const {
+    std::lock_guard lock(mutex_);
+    return live_;
+}
+
 AppState::AppState(Window& window, Shell& shell, AppSettings settings)
     : window(window), shell(shell), settings(std::move(settings)) {}
 
 AppState::~AppState() {
-    shuttingDown = true;
-    std::unique_lock lock(threadsMutex_);
-    threadsDone_.wait(lock, [this] { return liveThreads_ == 0; });
+    threads.shuttingDown = true;
+    threads.waitForAllThreads();
 }
 
 void AppState::startThread(ThreadEntry entry, int param) {
-    if (entry == nullptr || shuttingDown) {
+    if (entry == nullptr) {
         return;
     }
-    {
-        std::lock_guard lock(threadsMutex_);
-        ++liveThreads_;
-    }
-    const bool started = startDetachedThread([this, entry, param] {
-        try {
-            entry(*this, param);
-        } catch (...) {
-            // A thread ends by returning; whatever went wrong inside stays here.
-        }
-        // Notify under the lock: a waiter cannot return (and the state cannot go away)
-        // before this thread has let go of the mutex, and it touches nothing after that.
-        std::lock_guard lock(threadsMutex_);
-        --liveThreads_;
-        threadsDone_.notify_all();
-    });
-    if (!started) {
-        // No thread could be made: the entry does not run, and nothing waits for it.
-        std::lock_guard lock(threadsMutex_);
-        --liveThreads_;
-        threadsDone_.notify_all();
-    }
-}
-
-bool AppState::waitForThreads(std::chrono::milliseconds timeout) {
-    std::unique_lock lock(threadsMutex_);
-    return threadsDone_.wait_for(lock, timeout, [this] { return liveThreads_ == 0; });
-}
-
-int AppState::liveThreads() const {
-    std::lock_guard lock(threadsMutex_);
-    return liveThreads_;
+    threads.start([this, entry, param] { entry(*this, param); });
 }
 
 Bytes AppState::fetch(const Text& url, int method) {

@@ -2,7 +2,7 @@
 // the download threads, the banner and the update check talk to one another.
 //
 // It is created once at start-up and outlives every thread started through startThread():
-// main() never destroys it while such a thread may still run (see waitForThreads).
+// the exit never destroys it while such a thread may still run (see ThreadRegistry).
 #pragma once
 
 #include <array>
@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -83,24 +84,11 @@ struct ChapterTable {
 class AppState;
 using ThreadEntry = void (*)(AppState&, int);
 
-class AppState {
-  public:
-    AppState(Window& window, Shell& shell, AppSettings settings);
-    // Sets shuttingDown and waits for every thread started here: destroying the state under a
-    // running thread would pull it from under that thread.
-    ~AppState();
-    AppState(const AppState&) = delete;
-    AppState& operator=(const AppState&) = delete;
-
-    Window& window;
-    Shell& shell;
-    const AppSettings settings;
-    CookieJar cookieJar;  // the automatic cookie store of fetchPage
-
-    // Result slots, index 1..6 (0 unused); each replaced and read whole under its own lock.
+// What a search run and its six workers share, and what a thumbnail click selects.
+struct SearchState {
+    // Result slots, index 1..6 (0 unused). A worker writes its own slot field by field, each
+    // field whole under the slot's lock; readers take a copy of the whole slot.
     std::array<Guarded<ResultSlot>, 7> resultSlots;
-    Guarded<Text> bannerText;
-    Guarded<UpdateInfo> updateInfo;
 
     // The thumbnail lines of the current search; guarded by thumbnailMutex, which also makes
     // the whole of addResultThumbnail one critical section.
@@ -111,10 +99,12 @@ class AppState {
     std::atomic<int> searchProgress{0};
 
     std::atomic<int> selectedSite{0};
-    std::atomic<bool> downloadInProgress{false};
+};
 
-    // The running download. Written by the download start before the launcher starts and only
-    // read afterwards, except chapterTexts (one entry per worker).
+// The running download. Written by the download start before the launcher starts and only
+// read afterwards, except chapterTable.chapterTexts (one entry per worker) and the counters.
+struct DownloadState {
+    std::atomic<bool> downloadInProgress{false};
     std::atomic<int> downloadSite{0};
     Text downloadBookUrl;
     Text downloadName;
@@ -129,26 +119,57 @@ class AppState {
     // The launcher waits here for room under the worker cap; finishing workers notify.
     std::mutex workerSlotMutex;
     std::condition_variable workerSlotFreed;
+};
 
-    // Set by main() once the window is gone. The process then ends without destroying this
-    // state, so detached threads never see it freed; long loops (the banner) check the flag to
-    // stop early, and startThread() starts nothing more.
+// Every detached thread of the program, counted so that the exit can wait for them.
+class ThreadRegistry {
+  public:
+    // Runs body on a new detached thread, counted until it returns. False, and body never
+    // runs, when shutting down or when no thread could be made.
+    bool start(std::function<void()> body);
+    // True when every thread started here has returned within the timeout.
+    bool waitForThreads(std::chrono::milliseconds timeout);
+    void waitForAllThreads();
+    int liveThreads() const;
+
+    // Set once the window is gone. The process then ends without destroying the state, so
+    // detached threads never see it freed; long loops (the banner, the launcher) check the
+    // flag to stop early, and start() starts nothing more.
     std::atomic<bool> shuttingDown{false};
+
+  private:
+    void finished();
+    mutable std::mutex mutex_;
+    std::condition_variable done_;
+    int live_ = 0;
+};
+
+class AppState {
+  public:
+    AppState(Window& window, Shell& shell, AppSettings settings);
+    // Sets shuttingDown and waits for every thread started here: destroying the state under a
+    // running thread would pull it from under that thread.
+    ~AppState();
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    Window& window;
+    Shell& shell;
+    const AppSettings settings;
+    CookieJar cookieJar;  // the automatic cookie store of fetchPage
+
+    Guarded<Text> bannerText;
+    Guarded<UpdateInfo> updateInfo;
+    SearchState search;
+    DownloadState download;
+    ThreadRegistry threads;
 
     // Starts entry(*this, param) on a new detached thread at once. An exception leaving the
     // entry is swallowed on that thread.
     void startThread(ThreadEntry entry, int param);
-    // True when every thread started here has returned within the timeout.
-    bool waitForThreads(std::chrono::milliseconds timeout);
-    int liveThreads() const;
 
     // fetchPage with the URL and method alone, through the cookie jar and the limits.
     Bytes fetch(const Text& url, int method = 0);
-
-  private:
-    mutable std::mutex threadsMutex_;
-    std::condition_variable threadsDone_;
-    int liveThreads_ = 0;
 };
 
 // The directory that holds the running executable.

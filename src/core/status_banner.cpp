@@ -19,7 +19,7 @@ void runStatusBanner(AppState& app, int) {
     window.setVisible(Control::ProgressFrame, true);
     for (int i = 1; i <= app.settings.bannerSteps; ++i) {
         // At exit the window is going away: leave it alone and end the thread.
-        if (app.shuttingDown) {
+        if (app.threads.shuttingDown) {
             return;
         }
         window.setWidth(Control::ProgressFill, i);
@@ -27,7 +27,7 @@ void runStatusBanner(AppState& app, int) {
         window.setText(Control::StatusLabel, app.bannerText.get());
         std::this_thread::sleep_for(step);
     }
-    if (app.shuttingDown) {
+    if (app.threads.shuttingDown) {
         return;
     }
     window.setVisible(Control::StatusLabel, false);

@@ -101,14 +101,15 @@ Text cleanChapter(AppState& app, const Text& chapterUrl) {
     const std::vector<int>& pauses = app.settings.chapterRetryPausesMs;
     for (std::size_t attempt = 0;; ++attempt) {
         const Text page = textFromBytes(app.fetch(chapterUrl, 0));
-        const Text cut = textBetween(page, app.contentStartMarker, app.contentEndMarker);
+        const Text cut =
+            textBetween(page, app.download.contentStartMarker, app.download.contentEndMarker);
         if (!cut.empty())
-            return cleanChapterText(cut, app.downloadSite.load(), app.settings.marks);
-        if (attempt >= pauses.size() || app.shuttingDown.load())
+            return cleanChapterText(cut, app.download.downloadSite.load(), app.settings.marks);
+        if (attempt >= pauses.size() || app.threads.shuttingDown.load())
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(pauses[attempt]));
     }
-    app.emptyChapters.fetch_add(1);
+    app.download.emptyChapters.fetch_add(1);
     return Text();
 }
 

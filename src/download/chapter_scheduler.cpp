@@ -14,7 +14,7 @@ namespace {
 void showProgress(AppState& app, int done, int count) {
     static const Text kWorkers = gbk("/ 线程：");
     app.window.setText(Control::StatusLabel, decimal(done) + "/ " + decimal(count) + kWorkers +
-                                                 decimal(app.activeWorkers.load()));
+                                                 decimal(app.download.activeWorkers.load()));
 }
 
 // Creates or overwrites the file with exactly these bytes; false when any step failed.
@@ -67,38 +67,39 @@ Text bookFileName(const Text& name, const Text& author) {
 
 void chapterLauncher(AppState& app, int) {
     // The count is read once: a later download must never extend this loop.
-    const int count = app.chapterCount.load();
+    const int count = app.download.chapterCount.load();
     const int cap = std::max(1, app.settings.maxChapterWorkers);
     for (int launched = 1; launched <= count; ++launched) {
         {
-            std::unique_lock lock(app.workerSlotMutex);
-            app.workerSlotFreed.wait(
-                lock, [&] { return app.activeWorkers.load() < cap || app.shuttingDown.load(); });
+            std::unique_lock lock(app.download.workerSlotMutex);
+            app.download.workerSlotFreed.wait(lock, [&] {
+                return app.download.activeWorkers.load() < cap || app.threads.shuttingDown.load();
+            });
         }
         // Once the program is closing no thread starts any more; launching on would only
         // count workers that never run.
-        if (app.shuttingDown.load())
+        if (app.threads.shuttingDown.load())
             return;
         // Counted before the thread exists, so the count never trails the running workers.
-        app.activeWorkers.fetch_add(1);
+        app.download.activeWorkers.fetch_add(1);
         app.startThread(&chapterWorker, launched);
-        showProgress(app, app.chaptersDone.load(), count);
+        showProgress(app, app.download.chaptersDone.load(), count);
     }
 }
 
 void chapterWorker(AppState& app, int chapter) {
-    const int count = app.chapterCount.load();
-    const Text& title = app.chapterTable.chapterTitles[chapter - 1];
-    const Text text = cleanChapter(app, app.chapterTable.chapterUrls[chapter - 1]);
+    const int count = app.download.chapterCount.load();
+    const Text& title = app.download.chapterTable.chapterTitles[chapter - 1];
+    const Text text = cleanChapter(app, app.download.chapterTable.chapterUrls[chapter - 1]);
     // Stored before the increment: the worker that completes the count sees every record.
-    app.chapterTable.chapterTexts[chapter - 1] = chapterRecord(title, text);
-    const int done = app.chaptersDone.fetch_add(1) + 1;
+    app.download.chapterTable.chapterTexts[chapter - 1] = chapterRecord(title, text);
+    const int done = app.download.chaptersDone.fetch_add(1) + 1;
     {
         // Decremented under the lock so the launcher cannot miss the wake-up.
-        std::lock_guard lock(app.workerSlotMutex);
-        app.activeWorkers.fetch_sub(1);
+        std::lock_guard lock(app.download.workerSlotMutex);
+        app.download.activeWorkers.fetch_sub(1);
     }
-    app.workerSlotFreed.notify_all();
+    app.download.workerSlotFreed.notify_all();
     app.window.setWidth(Control::ProgressFill, progressFillWidth(done, count));
     showProgress(app, done, count);
     if (done == count)
@@ -107,8 +108,8 @@ void chapterWorker(AppState& app, int chapter) {
 
 void saveBook(AppState& app) {
     static const Text kSaving = gbk("正在保存：");
-    const int count = app.chapterCount.load();
-    std::vector<Text>& records = app.chapterTable.chapterTexts;
+    const int count = app.download.chapterCount.load();
+    std::vector<Text>& records = app.download.chapterTable.chapterTexts;
     std::size_t total = 0;
     for (const Text& record : records)
         total += record.size();
@@ -118,11 +119,12 @@ void saveBook(AppState& app) {
         book += records[i - 1];
         app.window.setText(Control::StatusLabel, kSaving + decimal(i) + "/ " + decimal(count));
     }
-    const Text fileName = bookFileName(app.downloadName, app.downloadAuthor) + ".txt";
+    const Text fileName =
+        bookFileName(app.download.downloadName, app.download.downloadAuthor) + ".txt";
     const std::filesystem::path directory = app.settings.programDirectory;
     const bool written = writeWholeFile(directory / gbkToUtf8(fileName), book);
     // Shown after the write, so that it can tell whether the book is on disk.
-    showBanner(app, saveOutcomeText(written, app.emptyChapters.load()));
+    showBanner(app, saveOutcomeText(written, app.download.emptyChapters.load()));
     if (written)
         app.shell.exploreDirectory(directory.string());
 
@@ -130,10 +132,11 @@ void saveBook(AppState& app) {
     Text().swap(book);
     // The download is over once every worker has left the cap, so the next one starts at 0.
     {
-        std::unique_lock lock(app.workerSlotMutex);
-        app.workerSlotFreed.wait(lock, [&] { return app.activeWorkers.load() == 0; });
+        std::unique_lock lock(app.download.workerSlotMutex);
+        app.download.workerSlotFreed.wait(lock,
+                                          [&] { return app.download.activeWorkers.load() == 0; });
     }
-    app.downloadInProgress.store(false);
+    app.download.downloadInProgress.store(false);
 }
 
 }  // namespace pel

@@ -8,25 +8,25 @@
 namespace pel {
 
 void startDownload(AppState& app) {
-    const int site = app.selectedSite.load();
+    const int site = app.search.selectedSite.load();
     if (site == 1) {
-        openInBrowser(app, app.resultSlots[1].get().bookUrl);
+        openInBrowser(app, app.search.resultSlots[1].get().bookUrl);
         return;
     }
     if (site < 2 || site > kSiteCount)
         return;
     // Two presses must not both start: only the one that flips the flag goes on.
     bool idle = false;
-    if (!app.downloadInProgress.compare_exchange_strong(idle, true))
+    if (!app.download.downloadInProgress.compare_exchange_strong(idle, true))
         return;
 
     // The copies are taken here, on the window thread, so that a later click or search
     // changes nothing in this download.
-    const ResultSlot slot = app.resultSlots[site].get();
-    app.downloadSite.store(site);
-    app.downloadBookUrl = slot.bookUrl;
-    app.downloadName = slot.name;
-    app.downloadAuthor = slot.author;
+    const ResultSlot slot = app.search.resultSlots[site].get();
+    app.download.downloadSite.store(site);
+    app.download.downloadBookUrl = slot.bookUrl;
+    app.download.downloadName = slot.name;
+    app.download.downloadAuthor = slot.author;
 
     app.window.setVisible(Control::StatusLabel, true);
     app.window.setVisible(Control::ProgressFrame, true);
@@ -35,32 +35,33 @@ void startDownload(AppState& app) {
 }
 
 void buildChapterTable(AppState& app) {
-    const int site = app.downloadSite.load();
+    const int site = app.download.downloadSite.load();
     if (site < 2 || site > kSiteCount)
         return;
     const IndexRule& rule = indexRule(site);
-    app.contentStartMarker = gbk(rule.startMarker);
-    app.contentEndMarker = gbk(rule.endMarker);
+    app.download.contentStartMarker = gbk(rule.startMarker);
+    app.download.contentEndMarker = gbk(rule.endMarker);
 
-    const Text page = textFromBytes(app.fetch(app.downloadBookUrl, rule.method));
-    ChapterTable table = chapterTableFromIndex(site, page, app.downloadBookUrl, app.settings.sites);
+    const Text page = textFromBytes(app.fetch(app.download.downloadBookUrl, rule.method));
+    ChapterTable table =
+        chapterTableFromIndex(site, page, app.download.downloadBookUrl, app.settings.sites);
     const int count = static_cast<int>(table.chapterUrls.size());
-    app.chapterTable = std::move(table);
-    app.emptyChapters.store(0);
-    app.chaptersDone.store(0);
-    app.chapterCount.store(count);
+    app.download.chapterTable = std::move(table);
+    app.download.emptyChapters.store(0);
+    app.download.chaptersDone.store(0);
+    app.download.chapterCount.store(count);
 }
 
 void runChapterDownload(AppState& app, int) {
     buildChapterTable(app);
-    if (app.chapterCount.load() > 0) {
+    if (app.download.chapterCount.load() > 0) {
         app.startThread(&chapterLauncher, 0);
         return;
     }
     // Nothing to fetch: say so instead of leaving the last progress in view, and end here.
     static const Text kIndexFailed = gbk("目录获取失败");
     showBanner(app, kIndexFailed);
-    app.downloadInProgress.store(false);
+    app.download.downloadInProgress.store(false);
 }
 
 }  // namespace pel

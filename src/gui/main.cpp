@@ -2,16 +2,16 @@
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
+#include "build_config.h"
 #include "core/app_state.h"
+#include "core/shutdown.h"
+#include "demo/demo_sites.h"
 #include "gui/main_window.h"
 #include "gui/qt_shell.h"
 #include "gui/qt_window.h"
 #include "gui/screenshot.h"
-#include "build_config.h"
-#include "demo/demo_sites.h"
 #include "net/net_runtime.h"
 #include "text/charset_runtime.h"
 
@@ -46,14 +46,7 @@ int main(int argc, char** argv) {
         status = qtApp.exec();
     }  // the main window is destroyed here; later writes to it are dropped
 
-    // Detached searches, chapter workers or banners may still run. Tell them the program is
-    // closing (banners stop, no new workers start) and give them a moment; if they do not
-    // finish, end the process without tearing down the state they use.
-    app->shuttingDown = true;
-    if (!app->waitForThreads(std::chrono::seconds(2))) {
-        std::fflush(nullptr);
-        std::quick_exit(0);
-    }
-    app.reset();
-    return status;
+    // Detached searches, chapter workers or banners may still run: a short grace, then the
+    // process ends without tearing down the state they use.
+    return pel::finishRun(std::move(app), status, std::chrono::seconds(2));
 }

@@ -159,10 +159,10 @@ Text resultPage(const Text& lines) {
 
 void addResultThumbnail(AppState& app, const Text& cover, const Text& caption, const Text& digit) {
     static const Text insertFailed = gbk("插入失败 请尝试管理员运行");
-    std::lock_guard lock(app.thumbnailMutex);
-    app.resultListHtml += resultLine(cover, caption, digit);
+    std::lock_guard lock(app.search.thumbnailMutex);
+    app.search.resultListHtml += resultLine(cover, caption, digit);
     const auto pagePath = resultPagePath(app);
-    const bool written = writeWholeFile(pagePath, resultPage(app.resultListHtml));
+    const bool written = writeWholeFile(pagePath, resultPage(app.search.resultListHtml));
     writeWholeFile(noCoverPicturePath(app), noCoverImage());
     // A failed write counts as a missing page, so a stale page left by an earlier hit is not
     // loaded as if it were this one.
@@ -180,11 +180,11 @@ Navigation onBeforeNavigate(AppState& app, const std::string& target) {
         return Navigation::Allow;
     }
     const int site = siteFromTarget(target);
-    app.selectedSite.store(site);
+    app.search.selectedSite.store(site);
     if (site < 1) {
         return Navigation::Refuse;
     }
-    const ResultSlot slot = app.resultSlots[site].get();
+    const ResultSlot slot = app.search.resultSlots[site].get();
     if (slot.coverUrl != noCoverFileName()) {
         // Only web addresses are fetched; anything else clears the box like a failed fetch.
         const bool web = isWebAddress(slot.coverUrl);

@@ -25,8 +25,8 @@ void startSearch(AppState& app) {
         return;
     }
     {
-        std::lock_guard lock(app.thumbnailMutex);
-        app.resultListHtml.clear();
+        std::lock_guard lock(app.search.thumbnailMutex);
+        app.search.resultListHtml.clear();
     }
     window.setVisible(Control::ProgressFrame, true);
     window.setVisible(Control::StatusLabel, true);
@@ -35,8 +35,8 @@ void startSearch(AppState& app) {
     {
         // Under the progress lock, so that a worker of an earlier search still advancing
         // cannot slip its label between the reset and the "1/6".
-        std::lock_guard lock(app.searchProgressMutex);
-        app.searchProgress = 1;
+        std::lock_guard lock(app.search.searchProgressMutex);
+        app.search.searchProgress = 1;
         window.setText(Control::StatusLabel, progressText(1));
     }
     app.startThread(runDirectDownloadSiteSearch, 0);
@@ -49,8 +49,8 @@ void advanceSearchProgress(AppState& app) {
     static const Text failed = gbk("搜索失败 技能冷却中");
     Window& window = app.window;
     // One call at a time: the label never goes backwards and the end is seen in order.
-    std::lock_guard lock(app.searchProgressMutex);
-    const int step = app.searchProgress.fetch_add(1) + 1;
+    std::lock_guard lock(app.search.searchProgressMutex);
+    const int step = app.search.searchProgress.fetch_add(1) + 1;
     window.setText(Control::StatusLabel, progressText(step));
     if (step <= kSiteCount) {
         return;

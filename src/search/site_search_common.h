@@ -29,7 +29,7 @@ Text fetchForeignText(AppState& app, const Text& url);
 // Replaces one field of the slot in one locked write, so a reader never sees it half-written.
 template <class Field>
 void writeSlotField(AppState& app, int site, Field ResultSlot::*field, const Text& value) {
-    app.resultSlots[site].with([&](ResultSlot& slot) { slot.*field = value; });
+    app.search.resultSlots[site].with([&](ResultSlot& slot) { slot.*field = value; });
 }
 
 }  // namespace pel

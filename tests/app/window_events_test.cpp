@@ -3,9 +3,9 @@
 
 #include <chrono>
 
+#include "app/window_events.h"
 #include "core/fixed_texts.h"
 #include "core/no_cover_image.h"
-#include "app/window_events.h"
 #include "support/app_fixture.h"
 #include "text/encoding.h"
 
@@ -60,7 +60,7 @@ TEST(SearchBoxKey, KeysOtherThanEnterDoNothing) {
     for (int key : {10, 32, 65, 0, -13}) {
         onSearchBoxKey(f.app(), key);
     }
-    EXPECT_EQ(f.app().liveThreads(), 0);
+    EXPECT_EQ(f.app().threads.liveThreads(), 0);
     EXPECT_TRUE(f.window().writes().empty());
 }
 

@@ -12,6 +12,7 @@
 #include <pthread.h>
 
 #include "core/detached_thread.h"
+#include "core/shutdown.h"
 #include "core/status_banner.h"
 #include "support/app_fixture.h"
 
@@ -25,14 +26,14 @@ using testing::waitUntil;
 // Entries are plain function pointers; they talk to the test through the state's counters.
 // chapterCount opens the gate, chaptersDone sums the parameters seen.
 void waitForGateThenAdd(AppState& app, int param) {
-    while (app.chapterCount.load() == 0) {
+    while (app.download.chapterCount.load() == 0) {
         std::this_thread::sleep_for(1ms);
     }
-    app.chaptersDone += param;
+    app.download.chaptersDone += param;
 }
 
 void throwAfterCounting(AppState& app, int) {
-    app.emptyChapters += 1;
+    app.download.emptyChapters += 1;
     throw std::runtime_error("worker failure");
 }
 
@@ -42,14 +43,14 @@ TEST(StartThread, RunsEntriesWithTheirParameterAndCountsThemUntilTheyReturn) {
     for (int param : {1, 10, 100}) {
         app.startThread(waitForGateThenAdd, param);
     }
-    EXPECT_EQ(app.liveThreads(), 3);
-    EXPECT_FALSE(app.waitForThreads(20ms));
-    EXPECT_EQ(app.chaptersDone.load(), 0);
+    EXPECT_EQ(app.threads.liveThreads(), 3);
+    EXPECT_FALSE(app.threads.waitForThreads(20ms));
+    EXPECT_EQ(app.download.chaptersDone.load(), 0);
 
-    app.chapterCount = 1;
-    EXPECT_TRUE(app.waitForThreads(10s));
-    EXPECT_EQ(app.liveThreads(), 0);
-    EXPECT_EQ(app.chaptersDone.load(), 111);
+    app.download.chapterCount = 1;
+    EXPECT_TRUE(app.threads.waitForThreads(10s));
+    EXPECT_EQ(app.threads.liveThreads(), 0);
+    EXPECT_EQ(app.download.chaptersDone.load(), 111);
 }
 
 TEST(StartThread, AnExceptionInsideAnEntryEndsOnlyThatThread) {
@@ -58,14 +59,14 @@ TEST(StartThread, AnExceptionInsideAnEntryEndsOnlyThatThread) {
     for (int i = 0; i < 4; ++i) {
         app.startThread(throwAfterCounting, i);
     }
-    ASSERT_TRUE(app.waitForThreads(10s));
-    EXPECT_EQ(app.emptyChapters.load(), 4);
-    EXPECT_EQ(app.liveThreads(), 0);
+    ASSERT_TRUE(app.threads.waitForThreads(10s));
+    EXPECT_EQ(app.download.emptyChapters.load(), 4);
+    EXPECT_EQ(app.threads.liveThreads(), 0);
     // The starter still works afterwards.
-    app.chapterCount = 1;
+    app.download.chapterCount = 1;
     app.startThread(waitForGateThenAdd, 5);
-    ASSERT_TRUE(app.waitForThreads(10s));
-    EXPECT_EQ(app.chaptersDone.load(), 5);
+    ASSERT_TRUE(app.threads.waitForThreads(10s));
+    EXPECT_EQ(app.download.chaptersDone.load(), 5);
 }
 
 // Stores the size of the calling thread's stack in chaptersDone (in KiB).
@@ -76,21 +77,21 @@ void recordStackKiB(AppState& app, int) {
         pthread_attr_getstacksize(&attr, &bytes);
         pthread_attr_destroy(&attr);
     }
-    app.chaptersDone = static_cast<int>(bytes / 1024);
+    app.download.chaptersDone = static_cast<int>(bytes / 1024);
 }
 
 TEST(StartThread, ThreadsGetTheSmallStackNotTheLibraryDefault) {
     AppFixture f;
     AppState& app = f.app();
     app.startThread(recordStackKiB, 0);
-    ASSERT_TRUE(app.waitForThreads(10s));
-    EXPECT_EQ(static_cast<size_t>(app.chaptersDone.load()), kThreadStackBytes / 1024);
+    ASSERT_TRUE(app.threads.waitForThreads(10s));
+    EXPECT_EQ(static_cast<size_t>(app.download.chaptersDone.load()), kThreadStackBytes / 1024);
 }
 
 TEST(StartThread, WaitingWithNothingStartedSucceedsAtOnce) {
     AppFixture f;
-    EXPECT_TRUE(f.app().waitForThreads(0ms));
-    EXPECT_EQ(f.app().liveThreads(), 0);
+    EXPECT_TRUE(f.app().threads.waitForThreads(0ms));
+    EXPECT_EQ(f.app().threads.liveThreads(), 0);
 }
 
 TEST(Shutdown, StopsARunningBannerEarlyAndLeavesTheWindowAlone) {
@@ -100,8 +101,8 @@ TEST(Shutdown, StopsARunningBannerEarlyAndLeavesTheWindowAlone) {
     showBanner(app, "bye");
     ASSERT_TRUE(waitUntil([&] { return f.window().textsOf(Control::StatusLabel).size() >= 2; }));
 
-    app.shuttingDown = true;
-    ASSERT_TRUE(app.waitForThreads(5s));
+    app.threads.shuttingDown = true;
+    ASSERT_TRUE(app.threads.waitForThreads(5s));
     EXPECT_LT(f.window().textsOf(Control::StatusLabel).size(), 100u);
     // The banner did not reach its end, so it did not hide anything.
     EXPECT_TRUE(f.window().isVisible(Control::ProgressFrame));
@@ -111,19 +112,20 @@ TEST(Shutdown, StopsARunningBannerEarlyAndLeavesTheWindowAlone) {
 TEST(Shutdown, NoThreadStartsOnceShuttingDown) {
     AppFixture f;
     AppState& app = f.app();
-    app.shuttingDown = true;
-    app.chapterCount = 1;
+    app.threads.shuttingDown = true;
+    app.download.chapterCount = 1;
     app.startThread(waitForGateThenAdd, 7);
     showBanner(app, "late");
-    EXPECT_EQ(app.liveThreads(), 0);
-    EXPECT_TRUE(app.waitForThreads(0ms));
-    EXPECT_EQ(app.chaptersDone.load(), 0);
+    EXPECT_EQ(app.threads.liveThreads(), 0);
+    EXPECT_TRUE(app.threads.waitForThreads(0ms));
+    EXPECT_EQ(app.download.chaptersDone.load(), 0);
     EXPECT_TRUE(f.window().writes().empty());
 }
 
-// What main() does when the window closes while work still runs: a short wait, then the
-// process ends without destroying the state that the remaining threads use.
-TEST(ShutdownDeathTest, AbandoningTheStateWithThreadsRunningExitsCleanly) {
+// The end of a run when the window closes while work still runs: a short wait, then the
+// process ends with the window's exit status, without destroying the state that the
+// remaining threads use.
+TEST(ShutdownDeathTest, FinishingWithThreadsStuckExitsWithTheRunsStatus) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -136,14 +138,23 @@ TEST(ShutdownDeathTest, AbandoningTheStateWithThreadsRunningExitsCleanly) {
                 showBanner(*app, "running");
             }
             app->startThread(waitForGateThenAdd, 1);  // never let through
-            if (app->waitForThreads(20ms)) {
-                std::_Exit(3);  // the threads were meant to outlive the wait
-            }
-            app->shuttingDown = true;
-            app->waitForThreads(20ms);
-            std::quick_exit(0);
+            finishRun(std::move(app), 3, 20ms);
+            std::_Exit(9);  // finishRun must not return while a thread still runs
         },
-        ::testing::ExitedWithCode(0), "");
+        ::testing::ExitedWithCode(3), "");
+}
+
+TEST(Shutdown, FinishingWithNothingRunningDestroysTheStateAndReturnsTheStatus) {
+    RecordingWindow window;
+    RecordingShell shell;
+    AppSettings settings;
+    settings.bannerStepMs = 1;
+    settings.bannerSteps = 3;
+    auto app = std::make_unique<AppState>(window, shell, settings);
+    showBanner(*app, "short");
+    ASSERT_TRUE(app->threads.waitForThreads(5s));
+    EXPECT_EQ(finishRun(std::move(app), 5, 1s), 5);
+    EXPECT_EQ(app, nullptr);
 }
 
 }  // namespace

@@ -97,8 +97,8 @@ class ChapterIndex : public ::testing::Test {
 
     void build(int site, const std::string& bookPath) {
         AppState& app = fixture.app();
-        app.downloadSite.store(site);
-        app.downloadBookUrl = server.baseUrl() + bookPath;
+        app.download.downloadSite.store(site);
+        app.download.downloadBookUrl = server.baseUrl() + bookPath;
         buildChapterTable(app);
     }
 };
@@ -109,8 +109,8 @@ TEST_F(ChapterIndex, EachSiteRowGivesItsAddressesTitlesAndMarkers) {
         server.page(c.bookPath, gbk(fill(c.page, server)));
         build(c.site, c.bookPath);
         const AppState& app = fixture.app();
-        const ChapterTable& table = app.chapterTable;
-        ASSERT_EQ(app.chapterCount.load(), static_cast<int>(c.urls.size()));
+        const ChapterTable& table = app.download.chapterTable;
+        ASSERT_EQ(app.download.chapterCount.load(), static_cast<int>(c.urls.size()));
         ASSERT_EQ(table.chapterUrls.size(), c.urls.size());
         ASSERT_EQ(table.chapterTitles.size(), c.urls.size());
         EXPECT_EQ(table.chapterTexts, std::vector<Text>(c.urls.size()));
@@ -119,9 +119,9 @@ TEST_F(ChapterIndex, EachSiteRowGivesItsAddressesTitlesAndMarkers) {
             EXPECT_EQ(table.chapterTitles[i], gbk(c.titles[i])) << i;
         }
         EXPECT_EQ(server.lastMethodFor(c.bookPath), c.method);
-        EXPECT_EQ(app.contentStartMarker, gbk(c.startMarker));
-        EXPECT_EQ(app.contentEndMarker, gbk(c.endMarker));
-        EXPECT_EQ(app.chaptersDone.load(), 0);
+        EXPECT_EQ(app.download.contentStartMarker, gbk(c.startMarker));
+        EXPECT_EQ(app.download.contentEndMarker, gbk(c.endMarker));
+        EXPECT_EQ(app.download.chaptersDone.load(), 0);
     }
 }
 
@@ -139,18 +139,18 @@ TEST_F(ChapterIndex, PatternsEndingInCarriageReturnFindNothingInBareLineFeeds) {
     for (const auto& c : cases) {
         server.page("/lf/", gbk(c.page));
         build(c.site, "/lf/");
-        EXPECT_EQ(fixture.app().chapterCount.load(), 0) << c.page;
-        EXPECT_TRUE(fixture.app().chapterTable.chapterUrls.empty());
+        EXPECT_EQ(fixture.app().download.chapterCount.load(), 0) << c.page;
+        EXPECT_TRUE(fixture.app().download.chapterTable.chapterUrls.empty());
     }
 }
 
 TEST_F(ChapterIndex, AFailedIndexFetchGivesAnEmptyTable) {
     server.page("/2/book/", gbk(fill(kCases[0].page, server)));
     build(2, "/2/book/");
-    ASSERT_EQ(fixture.app().chapterCount.load(), 3);
+    ASSERT_EQ(fixture.app().download.chapterCount.load(), 3);
     build(2, "/missing/");
-    EXPECT_EQ(fixture.app().chapterCount.load(), 0);
-    EXPECT_TRUE(fixture.app().chapterTable.chapterTitles.empty());
+    EXPECT_EQ(fixture.app().download.chapterCount.load(), 0);
+    EXPECT_TRUE(fixture.app().download.chapterTable.chapterTitles.empty());
 }
 
 }  // namespace

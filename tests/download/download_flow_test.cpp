@@ -65,14 +65,14 @@ class Download : public ::testing::Test {
         slot.bookUrl = server.baseUrl() + "/" + book + "/";
         slot.name = gbk(name);
         slot.author = gbk(author);
-        app().resultSlots[2].set(slot);
-        app().selectedSite.store(2);
+        app().search.resultSlots[2].set(slot);
+        app().search.selectedSite.store(2);
     }
 
     void downloadAndWait() {
         startDownload(app());
         ASSERT_TRUE(fixture.waitIdle());
-        EXPECT_FALSE(app().downloadInProgress.load());
+        EXPECT_FALSE(app().download.downloadInProgress.load());
     }
 
     std::vector<Text> labelsContaining(const char* utf8) {
@@ -102,9 +102,9 @@ TEST_F(Download, SavesTheCleanedBookByteForByte) {
     EXPECT_EQ(app().bannerText.get(), gbk("保存成功"));
     EXPECT_EQ(fixture.shell().exploredDirectories(),
               std::vector<std::string>{fixture.dir().string()});
-    EXPECT_TRUE(app().chapterTable.chapterTexts.empty());
-    EXPECT_EQ(app().chaptersDone.load(), 3);
-    EXPECT_EQ(app().activeWorkers.load(), 0);
+    EXPECT_TRUE(app().download.chapterTable.chapterTexts.empty());
+    EXPECT_EQ(app().download.chaptersDone.load(), 3);
+    EXPECT_EQ(app().download.activeWorkers.load(), 0);
     EXPECT_EQ(labelsContaining("正在保存：3/ 3").size(), 1u);
 
     const std::vector<PropertyWrite> writes = fixture.window().writes();
@@ -175,7 +175,7 @@ TEST_F(Download, OneSaveWhateverTheFinishingOrderAndASecondDownloadCountsFromZer
 
     EXPECT_EQ(readFile(fixture.dir() / gbkToUtf8(gbk("后者.txt"))), gbk(expected));
     EXPECT_EQ(fixture.shell().exploredDirectories().size(), 2u);
-    EXPECT_EQ(app().chaptersDone.load(), 5);
+    EXPECT_EQ(app().download.chaptersDone.load(), 5);
     EXPECT_EQ(labelsContaining("正在保存：5/ 5").size(), 1u);
     const std::vector<Text> progress = labelsContaining("/ 5/ 线程：");
     ASSERT_FALSE(progress.empty());
@@ -208,12 +208,12 @@ TEST_F(Download, AnEmptyIndexEndsTheDownloadWithAMessage) {
     ResultSlot slot;
     slot.bookUrl = server.baseUrl() + "/empty/";
     slot.name = gbk("空");
-    app().resultSlots[2].set(slot);
-    app().selectedSite.store(2);
+    app().search.resultSlots[2].set(slot);
+    app().search.selectedSite.store(2);
     downloadAndWait();
 
     EXPECT_EQ(app().bannerText.get(), gbk("目录获取失败"));
-    EXPECT_EQ(app().chapterCount.load(), 0);
+    EXPECT_EQ(app().download.chapterCount.load(), 0);
     EXPECT_TRUE(fixture.shell().exploredDirectories().empty());
     EXPECT_TRUE(std::filesystem::is_empty(fixture.dir()));
 
@@ -230,7 +230,7 @@ TEST_F(Download, AFailedWriteSaysSoAndOpensNothing) {
     downloadAndWait();
     EXPECT_EQ(app().bannerText.get(), gbk("保存失败"));
     EXPECT_TRUE(fixture.shell().exploredDirectories().empty());
-    EXPECT_TRUE(app().chapterTable.chapterTexts.empty());
+    EXPECT_TRUE(app().download.chapterTable.chapterTexts.empty());
 }
 
 TEST_F(Download, PressesWhileTheIndexLoadsAreIgnoredAndTheCopiesHold) {
@@ -249,11 +249,11 @@ TEST_F(Download, PressesWhileTheIndexLoadsAreIgnoredAndTheCopiesHold) {
     ResultSlot other;
     other.bookUrl = server.baseUrl() + "/other/";
     other.name = gbk("别的");
-    app().resultSlots[3].set(other);
-    app().resultSlots[2].set(other);
-    app().selectedSite.store(3);
+    app().search.resultSlots[3].set(other);
+    app().search.resultSlots[2].set(other);
+    app().search.selectedSite.store(3);
     startDownload(app());
-    app().selectedSite.store(2);
+    app().search.selectedSite.store(2);
     startDownload(app());
     release.set_value();
     ASSERT_TRUE(fixture.waitIdle());
@@ -266,20 +266,20 @@ TEST_F(Download, PressesWhileTheIndexLoadsAreIgnoredAndTheCopiesHold) {
 
 TEST_F(Download, NoSiteChosenDoesNothingAndSiteOneOnlyOpensItsLink) {
     startDownload(app());
-    EXPECT_FALSE(app().downloadInProgress.load());
-    EXPECT_EQ(app().liveThreads(), 0);
+    EXPECT_FALSE(app().download.downloadInProgress.load());
+    EXPECT_EQ(app().threads.liveThreads(), 0);
     EXPECT_TRUE(fixture.window().writes().empty());
 
     ResultSlot direct;
     direct.bookUrl = "http://127.0.0.1:9/down/1.txt";
-    app().resultSlots[1].set(direct);
-    app().selectedSite.store(1);
-    app().downloadInProgress.store(true);  // a chapter download of another site is running
+    app().search.resultSlots[1].set(direct);
+    app().search.selectedSite.store(1);
+    app().download.downloadInProgress.store(true);  // a chapter download of another site is running
     startDownload(app());
     EXPECT_EQ(fixture.shell().openedUrls(), std::vector<std::string>{direct.bookUrl});
-    EXPECT_TRUE(app().downloadInProgress.load());
-    EXPECT_EQ(app().liveThreads(), 0);
-    app().downloadInProgress.store(false);
+    EXPECT_TRUE(app().download.downloadInProgress.load());
+    EXPECT_EQ(app().threads.liveThreads(), 0);
+    app().download.downloadInProgress.store(false);
 }
 
 }  // namespace

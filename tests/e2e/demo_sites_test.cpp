@@ -12,11 +12,11 @@
 
 #include "demo/demo_page_parts.h"
 #include "demo/demo_sites.h"
-#include "support/demo_expected.h"
 #include "download/chapter_cleaner.h"
 #include "download/download_start.h"
 #include "search/site_search.h"
 #include "support/app_fixture.h"
+#include "support/demo_expected.h"
 #include "text/encoding.h"
 
 namespace pel {
@@ -122,7 +122,7 @@ TEST_F(DemoSitesTest, SearchWorkersReadTheExpectedSlotOfEveryBookOnEverySite) {
             } else {
                 runSiteSearch(fixture.app(), site);
             }
-            const ResultSlot got = fixture.app().resultSlots[site].get();
+            const ResultSlot got = fixture.app().search.resultSlots[site].get();
             const ResultSlot want = demo::expectedSlot(*sites_, book, site);
             EXPECT_EQ(gbkToUtf8(got.name), gbkToUtf8(want.name));
             EXPECT_EQ(gbkToUtf8(got.author), gbkToUtf8(want.author));
@@ -311,8 +311,8 @@ TEST_F(DemoSitesTest, DownloadsFromEverySiteSaveTheCatalogueBook) {
         SCOPED_TRACE(site);
         testing::AppFixture fixture([&](AppSettings& s) { demo::useDemoSites(s, *sites_); });
         const ResultSlot slot = demo::expectedSlot(*sites_, book, site);
-        fixture.app().resultSlots[site].set(slot);
-        fixture.app().selectedSite = site;
+        fixture.app().search.resultSlots[site].set(slot);
+        fixture.app().search.selectedSite = site;
         startDownload(fixture.app());
         ASSERT_TRUE(fixture.waitIdle());
         const std::string file = gbkToUtf8(slot.name + "-" + slot.author + ".txt");

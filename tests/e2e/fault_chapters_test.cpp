@@ -65,8 +65,8 @@ TEST_F(ChapterFaultTest, OneFailedAttemptPerChapterIsRetriedIntoACompleteBook) {
             EXPECT_GE(sites().requestCount() - before, static_cast<long>(book.chapters.size()) + 2);
             EXPECT_EQ(gbkToUtf8(savedBook(*app, slot)), gbkToUtf8(demo::expectedBookFile(book)));
             EXPECT_EQ(outcomesShown(app->window()), std::vector<std::string>{"保存成功"});
-            EXPECT_EQ(app->app().emptyChapters.load(), 0);
-            EXPECT_FALSE(app->app().downloadInProgress.load());
+            EXPECT_EQ(app->app().download.emptyChapters.load(), 0);
+            EXPECT_FALSE(app->app().download.downloadInProgress.load());
         }
     }
 }
@@ -92,7 +92,7 @@ TEST_F(ChapterFaultTest, ChaptersFailingEveryAttemptAreCountedInTheBanner) {
             EXPECT_EQ(gbkToUtf8(savedBook(*app, slot)),
                       gbkToUtf8(bookWithEmptyChapters(book, failing)));
             EXPECT_EQ(outcomesShown(app->window()), std::vector<std::string>{banner});
-            EXPECT_FALSE(app->app().downloadInProgress.load());
+            EXPECT_FALSE(app->app().download.downloadInProgress.load());
         }
     }
 }
@@ -110,7 +110,7 @@ TEST_F(ChapterFaultTest, RetriesCoverExactlyTheConfiguredPauses) {
         ASSERT_TRUE(runDownload(*app, 5, slot));
         const std::set<int> empty = attempts <= 2 ? std::set<int>{} : failing;
         EXPECT_EQ(gbkToUtf8(savedBook(*app, slot)), gbkToUtf8(bookWithEmptyChapters(book, empty)));
-        EXPECT_EQ(app->app().emptyChapters.load(), static_cast<int>(empty.size()));
+        EXPECT_EQ(app->app().download.emptyChapters.load(), static_cast<int>(empty.size()));
     }
 }
 
@@ -124,7 +124,7 @@ TEST_F(ChapterFaultTest, BookThatCannotBeWrittenIsReportedAsASaveFailure) {
     ASSERT_TRUE(runDownload(*app, 2, slot));
     EXPECT_EQ(outcomesShown(app->window()), std::vector<std::string>{"保存失败"});
     EXPECT_TRUE(app->shell().exploredDirectories().empty());
-    EXPECT_FALSE(app->app().downloadInProgress.load());
+    EXPECT_FALSE(app->app().download.downloadInProgress.load());
     std::filesystem::remove_all(blocker.parent_path());
 }
 

@@ -32,13 +32,13 @@ class SearchFaultTest : public FaultSuite {
 
     // The search ended the way it must: progress at 7, the progress display hidden.
     static void expectSearchEnded(testing::AppFixture& app) {
-        EXPECT_EQ(app.app().searchProgress.load(), 7);
+        EXPECT_EQ(app.app().search.searchProgress.load(), 7);
         EXPECT_FALSE(app.window().isVisible(Control::ProgressFrame));
         EXPECT_EQ(gbkToUtf8(app.window().textsOf(Control::StatusLabel).back()), "正在搜索：7/6");
     }
 
     static void expectSlot(testing::AppFixture& app, int site, const ResultSlot& want) {
-        const ResultSlot got = app.app().resultSlots[site].get();
+        const ResultSlot got = app.app().search.resultSlots[site].get();
         EXPECT_EQ(gbkToUtf8(got.name), gbkToUtf8(want.name));
         EXPECT_EQ(gbkToUtf8(got.author), gbkToUtf8(want.author));
         EXPECT_EQ(gbkToUtf8(got.introduction), gbkToUtf8(want.introduction));
@@ -57,7 +57,7 @@ class SearchFaultTest : public FaultSuite {
         if (outcome == "保存成功") {
             EXPECT_EQ(gbkToUtf8(savedBook(app, slot)), gbkToUtf8(wholeBook));
         }
-        EXPECT_FALSE(app.app().downloadInProgress.load());
+        EXPECT_FALSE(app.app().download.downloadInProgress.load());
     }
 };
 
@@ -75,7 +75,7 @@ TEST_F(SearchFaultTest, SiteThatNeverAnswersDoesNotHoldTheSearch) {
         auto app = shortLimitApp();
         ASSERT_TRUE(runSearch(*app, kBook.name, std::chrono::seconds(20)));
         expectSearchEnded(*app);
-        EXPECT_TRUE(app->app().resultSlots[hung].get().bookUrl.empty());
+        EXPECT_TRUE(app->app().search.resultSlots[hung].get().bookUrl.empty());
         const int other = hung == 3 ? 2 : 3;
         expectSlot(*app, other, demo::expectedSlot(sites(), kBook, other));
         EXPECT_TRUE(outcomesShown(app->window()).empty());  // the others' hits were shown
@@ -141,7 +141,7 @@ TEST_F(SearchFaultTest, PagesBeyondTheBodyCapAreCutOff) {
     auto app = shortLimitApp();
     ASSERT_TRUE(runSearch(*app, kBook.name));
     expectSearchEnded(*app);
-    EXPECT_TRUE(app->app().resultSlots[3].get().bookUrl.empty());
+    EXPECT_TRUE(app->app().search.resultSlots[3].get().bookUrl.empty());
     expectSlot(*app, 2, demo::expectedSlot(sites(), kBook, 2));
 
     sites().knobs().hugePages = demo::kIndexPageForm;
@@ -200,16 +200,16 @@ TEST_F(SearchFaultTest, LinksToOtherSchemesAreNeverFollowed) {
             auto app = shortLimitApp();
             ASSERT_TRUE(runSearch(*app, kBook.name));
             expectSearchEnded(*app);
-            const ResultSlot slot = app->app().resultSlots[site].get();
+            const ResultSlot slot = app->app().search.resultSlots[site].get();
             Text page;
             {
-                std::lock_guard lock(app->app().thumbnailMutex);
-                page = app->app().resultListHtml;
+                std::lock_guard lock(app->app().search.thumbnailMutex);
+                page = app->app().search.resultListHtml;
             }
             EXPECT_EQ(page.find("<script>"), std::string::npos);
             EXPECT_EQ(readFile(resultPagePath(app->app())).find("<script>"), std::string::npos);
 
-            app->app().selectedSite = site;
+            app->app().search.selectedSite = site;
             startDownload(app->app());
             ASSERT_TRUE(app->waitIdle());
             EXPECT_TRUE(app->shell().openedUrls().empty());

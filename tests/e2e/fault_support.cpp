@@ -101,8 +101,8 @@ bool runSearch(testing::AppFixture& fixture, const Text& keyword,
 
 bool runDownload(testing::AppFixture& fixture, int site, const ResultSlot& slot,
                  std::chrono::milliseconds timeout) {
-    fixture.app().resultSlots[site].set(slot);
-    fixture.app().selectedSite = site;
+    fixture.app().search.resultSlots[site].set(slot);
+    fixture.app().search.selectedSite = site;
     startDownload(fixture.app());
     return fixture.waitIdle(timeout);
 }

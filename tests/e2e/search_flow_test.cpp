@@ -28,7 +28,7 @@ TEST(SearchFlow, SixSiteDemoSearchStepsSixTimesAndListsEverySite) {
     startSearch(app);
     ASSERT_TRUE(f.waitIdle());
 
-    EXPECT_EQ(app.searchProgress.load(), 7);
+    EXPECT_EQ(app.search.searchProgress.load(), 7);
     std::vector<Text> expected;
     for (int n = 1; n <= 7; ++n) {
         expected.push_back(gbk("正在搜索：") + decimal(n) + "/6");
@@ -59,7 +59,7 @@ TEST(SearchFlow, SixSiteDemoSearchStepsSixTimesAndListsEverySite) {
         ASSERT_EQ(digit.size(), 1u) << line;
         const int site = digit[0] - '0';
         sites.insert(site);
-        const ResultSlot slot = app.resultSlots[site].get();
+        const ResultSlot slot = app.search.resultSlots[site].get();
         EXPECT_TRUE(containsText(line, slot.name)) << site;
         EXPECT_FALSE(slot.bookUrl.empty()) << site;
     }

@@ -40,13 +40,13 @@ void GuiTest::SetUp() {
         auto* cover = find<QLabel>("小说图片_图片框");
         return cover != nullptr && !cover->pixmap().isNull();
     }));
-    ASSERT_TRUE(app_->waitForThreads(std::chrono::seconds(10)));
+    ASSERT_TRUE(app_->threads.waitForThreads(std::chrono::seconds(10)));
     QCoreApplication::processEvents();
 }
 
 void GuiTest::TearDown() {
     destroyWindow();
-    if (app_ && !app_->waitForThreads(std::chrono::seconds(30))) {
+    if (app_ && !app_->threads.waitForThreads(std::chrono::seconds(30))) {
         ADD_FAILURE() << "threads still running at the end of the test";
         static_cast<void>(app_.release());  // never free the state under running threads
     }

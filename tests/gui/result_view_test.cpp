@@ -29,7 +29,7 @@ TEST_F(GuiTest, ThumbnailClickSelectsItsSiteAndThePageStays) {
     slot.latestChapter = gbk("第一章");
     slot.coverUrl = noCoverFileName();
     slot.introduction = noIntroText();
-    app_->resultSlots[3].set(slot);
+    app_->search.resultSlots[3].set(slot);
 
     const std::filesystem::path page = resultPagePath(*app_);
     writeFile(page,
@@ -46,7 +46,7 @@ TEST_F(GuiTest, ThumbnailClickSelectsItsSiteAndThePageStays) {
 
     // What a click on the thumbnail runs.
     view->page()->runJavaScript(QStringLiteral("document.images[0].onclick();"));
-    ASSERT_TRUE(waitFor([this] { return app_->selectedSite.load() == 3; }));
+    ASSERT_TRUE(waitFor([this] { return app_->search.selectedSite.load() == 3; }));
     ASSERT_TRUE(waitFor([this] {
         return find<QLineEdit>("小说名称_编辑框")->text() == QString::fromUtf8("遮天");
     }));

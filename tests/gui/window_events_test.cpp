@@ -50,7 +50,7 @@ TEST_F(GuiTest, EnterInTheSearchBoxStartsASearchWithTheTypedTitle) {
     EXPECT_EQ(status->text(), QString::fromUtf8("正在搜索：1/6"));
     EXPECT_FALSE(status->isHidden());
     EXPECT_FALSE(find<QWidget>("下载_图片框")->isHidden());
-    EXPECT_EQ(app_->searchProgress.load(), 1);
+    EXPECT_EQ(app_->search.searchProgress.load(), 1);
     // The key is not swallowed: the box still holds the title.
     EXPECT_EQ(box->text(), QString::fromUtf8("星辰变"));
     sites_.knobs().latencyMs = 0;
@@ -59,7 +59,7 @@ TEST_F(GuiTest, EnterInTheSearchBoxStartsASearchWithTheTypedTitle) {
 TEST_F(GuiTest, EnterWithThePlaceholderStartsNothing) {
     QTest::keyClick(find<QLineEdit>("搜索_编辑框"), Qt::Key_Return);
     QCoreApplication::processEvents();
-    EXPECT_EQ(app_->searchProgress.load(), 0);
+    EXPECT_EQ(app_->search.searchProgress.load(), 0);
     EXPECT_TRUE(find<QWidget>("下载_标签1")->isHidden());
 }
 
@@ -92,8 +92,8 @@ TEST_F(GuiTest, DownloadButtonActsOnTheSelectedSite) {
     // Site 1's download is its book address handed to the browser.
     ResultSlot slot;
     slot.bookUrl = "http://127.0.0.1:9/book.txt";
-    app_->resultSlots[1].set(slot);
-    app_->selectedSite = 1;
+    app_->search.resultSlots[1].set(slot);
+    app_->search.selectedSite = 1;
     QTest::mouseClick(find<QPushButton>("下载_超级按钮"), Qt::LeftButton);
     EXPECT_EQ(shell_.openedUrls(), std::vector<std::string>{"http://127.0.0.1:9/book.txt"});
 }

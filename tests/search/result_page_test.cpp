@@ -122,7 +122,7 @@ TEST(OnBeforeNavigate, ThePageItselfIsAllowedInEitherForm) {
         std::filesystem::create_directories(settings.programDirectory);
     });
     AppState& app = f.app();
-    app.selectedSite = 4;
+    app.search.selectedSite = 4;
     const std::string path = resultPagePath(app).string();
     Text encoded = path;
     encoded.replace(encoded.find(' '), 1, "%20");
@@ -131,7 +131,7 @@ TEST(OnBeforeNavigate, ThePageItselfIsAllowedInEitherForm) {
         SCOPED_TRACE(target);
         EXPECT_EQ(onBeforeNavigate(app, target), Navigation::Allow);
     }
-    EXPECT_EQ(app.selectedSite.load(), 4);
+    EXPECT_EQ(app.search.selectedSite.load(), 4);
     EXPECT_TRUE(f.window().writes().empty());
 }
 
@@ -142,9 +142,9 @@ TEST(OnBeforeNavigate, ATargetThatNamesNoSiteClearsTheSelectionAndTouchesNoBox) 
     for (const std::string& target :
          {dirUrl + "0", dirUrl + "7", dirUrl + "8", dirUrl + "9", dirUrl + "x", std::string()}) {
         SCOPED_TRACE(target);
-        app.selectedSite = 2;
+        app.search.selectedSite = 2;
         EXPECT_EQ(onBeforeNavigate(app, target), Navigation::Refuse);
-        EXPECT_EQ(app.selectedSite.load(), 0);
+        EXPECT_EQ(app.search.selectedSite.load(), 0);
     }
     EXPECT_TRUE(f.window().writes().empty());
 }
@@ -155,15 +155,15 @@ TEST(OnBeforeNavigate, AClickSelectsTheSiteFillsTheBoxesAndStaysOnThePage) {
     web.serve("/cover/3.jpg", picture);
     AppFixture f;
     AppState& app = f.app();
-    app.resultSlots[3].set({"http://b/3/", gbk("林三"), gbk("星河"), gbk("第九章"),
-                            web.base() + "/cover/3.jpg", noIntroText()});
-    app.resultSlots[4].set({"http://b/4/", gbk("林四"), gbk("月海"), gbk("第十章"),
-                            noCoverFileName(), gbk("一段简介")});
-    app.resultSlots[5].set({"http://b/5/", "", "", "", "file:///etc/hostname", ""});
+    app.search.resultSlots[3].set({"http://b/3/", gbk("林三"), gbk("星河"), gbk("第九章"),
+                                   web.base() + "/cover/3.jpg", noIntroText()});
+    app.search.resultSlots[4].set({"http://b/4/", gbk("林四"), gbk("月海"), gbk("第十章"),
+                                   noCoverFileName(), gbk("一段简介")});
+    app.search.resultSlots[5].set({"http://b/5/", "", "", "", "file:///etc/hostname", ""});
     const std::string dirUrl = "file://" + f.dir().string() + "/";
 
     EXPECT_EQ(onBeforeNavigate(app, dirUrl + "3"), Navigation::Refuse);
-    EXPECT_EQ(app.selectedSite.load(), 3);
+    EXPECT_EQ(app.search.selectedSite.load(), 3);
     EXPECT_EQ(f.window().text(Control::NameBox), gbk("星河"));
     EXPECT_EQ(f.window().text(Control::AuthorBox), gbk("林三"));
     EXPECT_EQ(f.window().text(Control::LatestBox), gbk("第九章"));
@@ -174,7 +174,7 @@ TEST(OnBeforeNavigate, AClickSelectsTheSiteFillsTheBoxesAndStaysOnThePage) {
     EXPECT_EQ(pictures[0].bytes, picture);
 
     EXPECT_EQ(onBeforeNavigate(app, dirUrl + "4"), Navigation::Refuse);
-    EXPECT_EQ(app.selectedSite.load(), 4);
+    EXPECT_EQ(app.search.selectedSite.load(), 4);
     EXPECT_EQ(f.window().text(Control::IntroBox), gbk("一段简介"));
     EXPECT_EQ(f.window().alignment(Control::IntroBox), Alignment::Left);
     pictures = writesTo(f.window(), Control::CoverBox, Property::Picture);

@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/fixed_texts.h"
 #include "app/window_events.h"
+#include "core/fixed_texts.h"
 #include "search/search_run.h"
 #include "support/app_fixture.h"
 #include "text/encoding.h"
@@ -39,26 +39,26 @@ TEST(StartSearch, AnEmptyBoxOrThePlaceholderStartsNothing) {
         AppState& app = f.app();
         f.window().recordUserText(Control::SearchBox, box);
         {
-            std::lock_guard lock(app.thumbnailMutex);
-            app.resultListHtml = "<img old>";
+            std::lock_guard lock(app.search.thumbnailMutex);
+            app.search.resultListHtml = "<img old>";
         }
-        app.searchProgress = 7;
+        app.search.searchProgress = 7;
 
         startSearch(app);
         onSearchBoxKey(app, 13);
 
-        EXPECT_EQ(app.liveThreads(), 0);
+        EXPECT_EQ(app.threads.liveThreads(), 0);
         EXPECT_TRUE(f.window().writes().empty());
-        EXPECT_EQ(app.searchProgress.load(), 7);
-        std::lock_guard lock(app.thumbnailMutex);
-        EXPECT_EQ(app.resultListHtml, "<img old>");
+        EXPECT_EQ(app.search.searchProgress.load(), 7);
+        std::lock_guard lock(app.search.thumbnailMutex);
+        EXPECT_EQ(app.search.resultListHtml, "<img old>");
     }
 }
 
 TEST(AdvanceSearchProgress, CountsUpAndAtTheSeventhValueHidesTheDisplayAndReportsFailure) {
     AppFixture f;
     AppState& app = f.app();
-    app.searchProgress = 1;
+    app.search.searchProgress = 1;
     f.window().setVisible(Control::ProgressFrame, true);
     f.window().setVisible(Control::StatusLabel, true);
     f.window().setVisible(Control::DisclaimerLabel, true);
@@ -67,10 +67,10 @@ TEST(AdvanceSearchProgress, CountsUpAndAtTheSeventhValueHidesTheDisplayAndReport
         advanceSearchProgress(app);
         EXPECT_EQ(f.window().text(Control::StatusLabel), progress(n));
         EXPECT_TRUE(f.window().isVisible(Control::ProgressFrame));
-        EXPECT_EQ(app.liveThreads(), 0);
+        EXPECT_EQ(app.threads.liveThreads(), 0);
     }
     advanceSearchProgress(app);
-    EXPECT_EQ(app.searchProgress.load(), 7);
+    EXPECT_EQ(app.search.searchProgress.load(), 7);
     EXPECT_EQ(progressTextsOf(f.window()).back(), progress(7));
     EXPECT_EQ(app.bannerText.get(), failureBanner());
 
@@ -84,12 +84,12 @@ TEST(AdvanceSearchProgress, CountsUpAndAtTheSeventhValueHidesTheDisplayAndReport
 TEST(AdvanceSearchProgress, NoBannerWhenAResultPageHidTheDisclaimer) {
     AppFixture f;
     AppState& app = f.app();
-    app.searchProgress = 1;
+    app.search.searchProgress = 1;
     f.window().setVisible(Control::DisclaimerLabel, false);
     for (int i = 0; i < 6; ++i) {
         advanceSearchProgress(app);
     }
-    EXPECT_EQ(app.liveThreads(), 0);
+    EXPECT_EQ(app.threads.liveThreads(), 0);
     EXPECT_TRUE(app.bannerText.get().empty());
     EXPECT_FALSE(f.window().isVisible(Control::ProgressFrame));
     EXPECT_FALSE(f.window().isVisible(Control::StatusLabel));
@@ -105,12 +105,12 @@ TEST(AdvanceSearchProgress, NoBannerWhenAResultPageHidTheDisclaimer) {
 TEST(AdvanceSearchProgress, OverlappingSearchesAdvanceOneCountInOrder) {
     AppFixture f;
     AppState& app = f.app();
-    app.searchProgress = 1;
+    app.search.searchProgress = 1;
     f.window().setVisible(Control::DisclaimerLabel, false);
     for (int i = 0; i < 3; ++i) {
         advanceSearchProgress(app);  // the first search's fast workers
     }
-    app.searchProgress = 1;  // the second search starts
+    app.search.searchProgress = 1;  // the second search starts
 
     std::vector<std::thread> workers;
     for (int i = 0; i < 9; ++i) {  // three of the first search's workers, six of the second
@@ -119,7 +119,7 @@ TEST(AdvanceSearchProgress, OverlappingSearchesAdvanceOneCountInOrder) {
     for (std::thread& t : workers) {
         t.join();
     }
-    EXPECT_EQ(app.searchProgress.load(), 10);
+    EXPECT_EQ(app.search.searchProgress.load(), 10);
 
     std::vector<Text> expected = {progress(2), progress(3), progress(4)};
     for (int n = 2; n <= 10; ++n) {
@@ -138,7 +138,7 @@ TEST(AdvanceSearchProgress, OverlappingSearchesAdvanceOneCountInOrder) {
 TEST(AdvanceSearchProgress, EverySevenOrLaterStepStartsItsOwnBannerWhileTheDisclaimerShows) {
     AppFixture f;
     AppState& app = f.app();
-    app.searchProgress = 1;
+    app.search.searchProgress = 1;
     f.window().setVisible(Control::DisclaimerLabel, true);
     for (int i = 0; i < 8; ++i) {
         advanceSearchProgress(app);  // to 9
@@ -158,23 +158,23 @@ TEST(StartSearch, ASearchWhereNoSiteAnswersEndsWithTheFailureBanner) {
     });
     AppState& app = f.app();
     {
-        std::lock_guard lock(app.thumbnailMutex);
-        app.resultListHtml = "<img old>";
+        std::lock_guard lock(app.search.thumbnailMutex);
+        app.search.resultListHtml = "<img old>";
     }
     f.window().setVisible(Control::DisclaimerLabel, false);
     f.window().recordUserText(Control::SearchBox, gbk("  星辰 "));
 
     onSearchBoxKey(app, 13);
     {
-        std::lock_guard lock(app.thumbnailMutex);
-        EXPECT_TRUE(app.resultListHtml.empty());
+        std::lock_guard lock(app.search.thumbnailMutex);
+        EXPECT_TRUE(app.search.resultListHtml.empty());
     }
     EXPECT_TRUE(f.window().isVisible(Control::DisclaimerLabel));
     ASSERT_FALSE(progressTextsOf(f.window()).empty());
     EXPECT_EQ(progressTextsOf(f.window()).front(), progress(1));
 
     ASSERT_TRUE(f.waitIdle(30s));
-    EXPECT_EQ(app.searchProgress.load(), 7);
+    EXPECT_EQ(app.search.searchProgress.load(), 7);
     EXPECT_EQ(progressTextsOf(f.window()).back(), progress(7));
     EXPECT_EQ(app.bannerText.get(), failureBanner());
     EXPECT_FALSE(f.window().isVisible(Control::ProgressFrame));

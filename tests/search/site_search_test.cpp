@@ -55,7 +55,7 @@ std::string expand(std::string text, const LoopbackSite& web) {
 // Runs one worker on this thread, as the search start would with the progress at 1.
 void runWorker(AppState& app, RecordingWindow& window, int site, const Text& keyword) {
     window.recordUserText(Control::SearchBox, keyword);
-    app.searchProgress = 1;
+    app.search.searchProgress = 1;
     if (site == 1) {
         runDirectDownloadSiteSearch(app, 0);
     } else {
@@ -73,15 +73,15 @@ class SiteWorker {
               }
           }) {
         for (int s = 1; s <= kSiteCount; ++s) {
-            app().resultSlots[s].set(kPreviousSearch);
+            app().search.resultSlots[s].set(kPreviousSearch);
         }
     }
     AppState& app() { return fixture_.app(); }
     RecordingWindow& window() { return fixture_.window(); }
     void run(int site, const Text& keyword) { runWorker(app(), window(), site, keyword); }
     Text thumbnails() {
-        std::lock_guard lock(app().thumbnailMutex);
-        return app().resultListHtml;
+        std::lock_guard lock(app().search.thumbnailMutex);
+        return app().search.resultListHtml;
     }
 
     LoopbackSite web;  // before the fixture: it must outlive the app's threads
@@ -99,8 +99,8 @@ void checkCase(const SiteCase& c) {
     }
     w.run(c.site, gbk("星河"));
 
-    EXPECT_EQ(w.app().searchProgress.load(), 2) << "exactly one progress step";
-    const ResultSlot got = w.app().resultSlots[c.site].get();
+    EXPECT_EQ(w.app().search.searchProgress.load(), 2) << "exactly one progress step";
+    const ResultSlot got = w.app().search.resultSlots[c.site].get();
     if (c.untouched) {
         EXPECT_EQ(got.bookUrl, kPreviousSearch.bookUrl);
         EXPECT_EQ(got.author, kPreviousSearch.author);
@@ -188,8 +188,8 @@ TEST(DirectDownloadSiteSearch, AnEmptyHitListEndsAfterOneRequest) {
     w.web.serve("/index.php", "<html>no list</html>");
     w.run(1, gbk("小"));
     EXPECT_EQ(w.web.targets().size(), 1u);
-    EXPECT_EQ(w.app().resultSlots[1].get().name, kPreviousSearch.name);
-    EXPECT_EQ(w.app().searchProgress.load(), 2);
+    EXPECT_EQ(w.app().search.resultSlots[1].get().name, kPreviousSearch.name);
+    EXPECT_EQ(w.app().search.searchProgress.load(), 2);
 }
 
 // ---- sites 2 to 6
@@ -403,20 +403,20 @@ TEST(SiteSearch, NoAnswerLeavesEverySlotAndStepsTheProgressOncePerSite) {
     AppState& app = f.app();
     for (int site = 1; site <= kSiteCount; ++site) {
         SCOPED_TRACE(site);
-        app.resultSlots[site].set(kPreviousSearch);
+        app.search.resultSlots[site].set(kPreviousSearch);
         runWorker(app, f.window(), site, gbk("星河"));
-        EXPECT_EQ(app.searchProgress.load(), 2);
-        EXPECT_EQ(app.resultSlots[site].get().bookUrl, kPreviousSearch.bookUrl);
+        EXPECT_EQ(app.search.searchProgress.load(), 2);
+        EXPECT_EQ(app.search.resultSlots[site].get().bookUrl, kPreviousSearch.bookUrl);
     }
-    app.searchProgress = 1;
+    app.search.searchProgress = 1;
     runSiteSearch(app, 7);  // no such site: nothing but the progress step
-    EXPECT_EQ(app.searchProgress.load(), 2);
+    EXPECT_EQ(app.search.searchProgress.load(), 2);
 
     // The whole search on six threads: seven at the end, and the failure banner.
     f.window().setVisible(Control::DisclaimerLabel, true);
     startSearch(app);
     ASSERT_TRUE(f.waitIdle());
-    EXPECT_EQ(app.searchProgress.load(), 7);
+    EXPECT_EQ(app.search.searchProgress.load(), 7);
     EXPECT_EQ(app.bannerText.get(), gbk("搜索失败 技能冷却中"));
 }
 

@@ -62,9 +62,9 @@ AppFixture::AppFixture(const SettingsAdjust& adjust, std::shared_ptr<void> keepA
 
 AppFixture::~AppFixture() {
     if (!waitIdle(std::chrono::seconds(60))) {
-        parts_->app->shuttingDown = true;
+        parts_->app->threads.shuttingDown = true;
         if (!waitIdle(std::chrono::seconds(10))) {
-            ADD_FAILURE() << parts_->app->liveThreads() << " app threads still running";
+            ADD_FAILURE() << parts_->app->threads.liveThreads() << " app threads still running";
             // Freeing the state under running threads would turn a failure into a crash.
             static_cast<void>(parts_.release());
             return;
@@ -90,7 +90,7 @@ const std::filesystem::path& AppFixture::dir() const {
 }
 
 bool AppFixture::waitIdle(std::chrono::milliseconds timeout) {
-    return parts_->app->waitForThreads(timeout);
+    return parts_->app->threads.waitForThreads(timeout);
 }
 
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
