@@ -4,6 +4,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "core/site_rules.h"
 #include "download/watermark_texts.h"
 #include "text/encoding.h"
 #include "text/regex_object.h"
@@ -81,18 +82,19 @@ Text cleanChapterText(const Text& cut, int site, const Watermarks& marks) {
     text = removeText(text, "<script>readx();</script>");
     text = removeText(text, kChapterEnd);
     text = removeShortEntities(std::move(text));
-    switch (site) {
-        case 2:
-        case 5:
-        case 6:
+    if (!isSiteId(site))
+        return text;
+    switch (siteRules(site).cleanerExtras) {
+        case CleanerExtras::RemoveLineBreaks:
             return removeText(text, "<br />");
-        case 3:
+        case CleanerExtras::Site3Watermarks:
             return cleanSite3(std::move(text), marks);
-        case 4:
+        case CleanerExtras::Site4Watermarks:
             return cleanSite4(std::move(text), marks);
-        default:
-            return text;
+        case CleanerExtras::None:
+            break;
     }
+    return text;
 }
 
 Text cleanChapter(AppState& app, const Text& chapterUrl) {

@@ -1,6 +1,6 @@
 #include "download/chapter_index.h"
 
-#include "text/encoding.h"
+#include "core/site_rules.h"
 #include "text/regex_object.h"
 
 namespace pel {
@@ -20,53 +20,35 @@ Text hostOf(const Text& baseUrl) {
 }
 
 Text chapterUrlFor(int site, const Text& link, const Text& bookUrl, const SiteTable& sites) {
-    switch (site) {
-        case 2: {
-            const Text& marker = sites.domainMarker[2];
+    switch (siteRules(site).chapterAddress) {
+        case ChapterAddress::AfterHostUnlessMarked: {
+            const Text& marker = sites.domainMarker[site];
             if (findText(link, marker) != -1)
                 return link;
-            return hostOf(sites.baseUrl[2]) + link;
+            return hostOf(sites.baseUrl[site]) + link;
         }
-        case 3:
-        case 4:
+        case ChapterAddress::AfterBookUrl:
             return bookUrl + link;
-        default:
-            return link;
+        case ChapterAddress::AsLinked:
+            break;
     }
+    return link;
 }
 
 }  // namespace
 
-const IndexRule& indexRule(int site) {
-    static const IndexRule kRules[7] = {
-        {},
-        {},
-        {0, "><a href=\"(.*?)\">(.*?)</a></dd>", "<div id=\"content\">",
-         "<script>read3();</script><script>bdshare();</script>\r"},
-        {0, "<a href=\"(.*?)\">(.*?)</a></td>", "<dd id=\"contents\">", "</dd>\r"},
-        {0, "<li><a href=\"(.*?)\">(.*?)</a></li>\r", "&nbsp;&nbsp;&nbsp;&nbsp;", "</div>\r"},
-        {1, "<li><a href=\"http://(.*?)\" title=\"(.*?)\">.*</a></li>\r",
-         "<div class=\"txt fon_size\" id=\"readcon\">\r", "阅读悦,阅读悦精彩!"},
-        {1, "<li><a href=\"(.*?)\" title=\"(.*?)\">(.*?)</a></li>", "style5();</script>",
-         "<script type=\"text/javascript\">style6()"},
-    };
-    static const IndexRule kNone{};
-    return site >= 2 && site <= kSiteCount ? kRules[site] : kNone;
-}
-
 ChapterTable chapterTableFromIndex(int site, const Text& indexPage, const Text& bookUrl,
                                    const SiteTable& sites) {
     ChapterTable table;
-    if (site < 2 || site > kSiteCount)
+    if (!isSiteId(site) || siteRules(site).indexPattern.empty())
         return table;
+    const SiteRules& rules = siteRules(site);
     Text page = indexPage;
-    if (site == 4) {
-        static const Text kIndexStart = gbk("<!--章节目录-->\r");
-        page = textBetween(page, kIndexStart, "<div class=\"clear\"></div>\r");
-    }
+    if (!rules.indexSection.left.empty())
+        page = textBetween(page, rules.indexSection.left, rules.indexSection.right);
 
     RegexObject matcher;
-    matcher.execute(indexRule(site).pattern, page);
+    matcher.execute(rules.indexPattern, page);
     const int count = matcher.matchCount();
     table.chapterUrls.resize(count);
     table.chapterTitles.resize(count);

@@ -1,5 +1,6 @@
 #include "download/download_start.h"
 
+#include "core/site_rules.h"
 #include "core/status_banner.h"
 #include "download/chapter_index.h"
 #include "download/chapter_scheduler.h"
@@ -9,12 +10,13 @@ namespace pel {
 
 void startDownload(AppState& app) {
     const int site = app.search.selectedSite.load();
-    if (site == 1) {
-        openInBrowser(app, app.search.resultSlots[1].get().bookUrl);
+    if (!isSiteId(site))
+        return;
+    // A book address that is a download link is the browser's to fetch; no chapters here.
+    if (siteRules(site).bookAddress == BookAddress::DownloadLink) {
+        openInBrowser(app, app.search.resultSlots[site].get().bookUrl);
         return;
     }
-    if (site < 2 || site > kSiteCount)
-        return;
     // Two presses must not both start: only the one that flips the flag goes on.
     bool idle = false;
     if (!app.download.downloadInProgress.compare_exchange_strong(idle, true))
@@ -36,13 +38,13 @@ void startDownload(AppState& app) {
 
 void buildChapterTable(AppState& app) {
     const int site = app.download.downloadSite.load();
-    if (site < 2 || site > kSiteCount)
+    if (!isSiteId(site) || siteRules(site).indexPattern.empty())
         return;
-    const IndexRule& rule = indexRule(site);
-    app.download.contentStartMarker = gbk(rule.startMarker);
-    app.download.contentEndMarker = gbk(rule.endMarker);
+    const SiteRules& rules = siteRules(site);
+    app.download.contentStartMarker = rules.content.left;
+    app.download.contentEndMarker = rules.content.right;
 
-    const Text page = textFromBytes(app.fetch(app.download.downloadBookUrl, rule.method));
+    const Text page = textFromBytes(app.fetch(app.download.downloadBookUrl, rules.indexMethod));
     ChapterTable table =
         chapterTableFromIndex(site, page, app.download.downloadBookUrl, app.settings.sites);
     const int count = static_cast<int>(table.chapterUrls.size());

@@ -1,5 +1,6 @@
 // Site 1: UTF-8 pages, a UTF-8 keyword, cuts by marker pairs only, and a TXT download link
 // as the book address.
+#include "core/site_rules.h"
 #include "search/result_page.h"
 #include "search/site_fields.h"
 #include "search/site_search.h"
@@ -18,14 +19,13 @@ Text fetchSitePage(AppState& app, const Text& url) {
 
 void searchDirectDownloadSite(AppState& app) {
     static const Text finishedText = gbk("- - - 已 完 本 - - -");
-    static const Text captionHead = gbk("知轩：《");
-    static const Text captionMiddle = gbk("》 作者：");
+    const SiteRules& rules = siteRules(kSite);
 
     const Text keyword = app.window.text(Control::SearchBox);
     const Text& base = app.settings.sites.baseUrl[kSite];
 
     const Text searchHit = directDownloadSearchHit(
-        fetchSitePage(app, base + "/index.php?keyword=" + urlEncodeUtf8(keyword)));
+        fetchSitePage(app, base + rules.searchPath + urlEncodeUtf8(keyword)));
     if (searchHit.empty()) {
         return;
     }
@@ -45,8 +45,8 @@ void searchDirectDownloadSite(AppState& app) {
     if (bookUrl.empty()) {
         return;
     }
-    addResultThumbnail(app, book.coverUrl, captionHead + book.name + captionMiddle + book.author,
-                       "1");
+    addResultThumbnail(app, book.coverUrl,
+                       rules.captionPrefix + book.name + rules.captionInfix + book.author, "1");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "search/site_fields.h"
 
-#include "core/fixed_texts.h"
+#include "core/site_rules.h"
 #include "text/encoding.h"
 #include "text/regex_object.h"
 
@@ -61,24 +61,14 @@ void cutSite4(const Text& block, SiteBookFields& f) {
 
 // Sites 2..4 cut an info block out of the page first and take every field from it, with the
 // blanks and the non-breaking spaces taken out.
-bool cutBlockSite(int site, const Text& page, SiteBookFields& f) {
-    static const Text blockMarkers[5][2] = {{},
-                                            {},
-                                            {"<div id=\"info\">", "<div id=\"list\">\r"},
-                                            {"id=\"content", "<font class=\"fr"},
-                                            {"class=\"catalog1", "class=\"last9"}};
-    Text block = textBetween(page, blockMarkers[site][0], blockMarkers[site][1]);
+bool cutFromInfoBlock(const MarkerPair& markers, const Text& page, SiteBookFields& f,
+                      void (*cutFields)(const Text& block, SiteBookFields& f)) {
+    Text block = textBetween(page, markers.left, markers.right);
     if (block.empty()) {
         return false;
     }
     block = removeText(removeText(block, " "), "&nbsp;");
-    if (site == 2) {
-        cutSite2(block, f);
-    } else if (site == 3) {
-        cutSite3(block, f);
-    } else {
-        cutSite4(block, f);
-    }
+    cutFields(block, f);
     return true;
 }
 
@@ -118,30 +108,27 @@ bool cutSite6(const Text& page, SiteBookFields& f) {
 }  // namespace
 
 Text siteSearchHit(int site, const Text& searchPage) {
-    static const Text tableList = "class=\"odd\"><a href=\"(.*?)\">(.*?)</a></td>";
-    static const Text listPatterns[7] = {
-        {},
-        {},
-        tableList,
-        tableList,
-        tableList,
-        "f-black\" href=\"(.*?)\" target=\"_blank\">(.*?)</a></h6>",
-        "<li><a target=\"_blank\" href=\"(.*?)\" class=\"l mr10\">",
-    };
-    if (site < 2 || site > 6) {
+    if (!isSiteId(site) || siteRules(site).listPattern.empty()) {
         return {};
     }
     RegexObject list;
-    list.execute(listPatterns[site], searchPage);
+    list.execute(siteRules(site).listPattern, searchPage);
     return list.subMatch(1, 1);
 }
 
 bool cutSiteBookFields(int site, const Text& page, SiteBookFields& fields) {
+    if (!isSiteId(site)) {
+        return false;
+    }
+    // Each site's cuts are code of its own; the block markers are data of its row.
+    const MarkerPair& block = siteRules(site).infoBlock;
     switch (site) {
         case 2:
+            return cutFromInfoBlock(block, page, fields, cutSite2);
         case 3:
+            return cutFromInfoBlock(block, page, fields, cutSite3);
         case 4:
-            return cutBlockSite(site, page, fields);
+            return cutFromInfoBlock(block, page, fields, cutSite4);
         case 5:
             return cutSite5(page, fields);
         case 6:
@@ -181,7 +168,7 @@ DirectDownloadBook cutDirectDownloadBook(const Text& bookPage) {
     book.coverUrl = textBetween(block, "<img src=\"", markCoverRight);
     const Text introduction = textBetween(block, markIntro, "</p>");
     if (introduction.empty()) {
-        book.introduction = noIntroText();
+        book.introduction = siteRules(1).noIntroduction;
     } else {
         book.introduction =
             replaceFive(introduction, kAllOccurrences, 1, false, " ", "", ideographicSpace, "",

@@ -1,9 +1,10 @@
 // Sites 2 to 6: one pipeline (search page, first hit, book page, gate, fields, cover probe,
-// book address, thumbnail); the sites differ in the constants below and in their field cuts
-// (site_fields.cpp).
+// book address, thumbnail); the sites differ in their rows of the site table and in their
+// field cuts (site_fields.cpp).
 #include "search/site_search.h"
 
 #include "core/fixed_texts.h"
+#include "core/site_rules.h"
 #include "net/fetch_page_winhttp.h"
 #include "search/result_page.h"
 #include "search/site_fields.h"
@@ -13,29 +14,8 @@
 namespace pel {
 namespace {
 
-struct SiteRules {
-    Text searchPath;
-    Text captionHead;
-    Text probeMarker;  // its presence in the probe's answer means "no cover"
-};
-
-const SiteRules& rulesOf(int site) {
-    static const Text missingFile = gbk("找不到文件");
-    static const SiteRules rules[7] = {
-        {},
-        {},
-        {"/modules/article/soshu.php?searchkey=+", gbk("笔趣：《"), missingFile},
-        {"/modules/article/search.php?searchtype=keywords&searchkey=", gbk("顶点：《"),
-         missingFile},
-        {"/modules/article/search.php?searchkey=", gbk("无名：《"), missingFile},
-        {"/modules/article/search.php?searchkey=+", gbk("阅读：《"), missingFile},
-        {"/modules/article/search.php?searchkey=", gbk("全书：《"), "404"},
-    };
-    return rules[site];
-}
-
-Text fetchSearchPage(AppState& app, int site, const Text& url) {
-    if (site != 4) {
+Text fetchSearchPage(AppState& app, const SiteRules& rules, const Text& url) {
+    if (rules.searchClient == SearchClient::FetchPage) {
         return fetchForeignText(app, url);
     }
     WinHttpRequest request;
@@ -45,12 +25,11 @@ Text fetchSearchPage(AppState& app, int site, const Text& url) {
 }
 
 void searchSite(AppState& app, int site) {
-    static const Text site6NoIntro = gbk("\r\n暂无简介");
-    const SiteRules& rules = rulesOf(site);
+    const SiteRules& rules = siteRules(site);
     const Text& base = app.settings.sites.baseUrl[site];
     const Text keyword = app.window.text(Control::SearchBox);
 
-    Text page = fetchSearchPage(app, site, base + rules.searchPath + percentEncodeGbk(keyword));
+    Text page = fetchSearchPage(app, rules, base + rules.searchPath + percentEncodeGbk(keyword));
     const Text searchHit = siteSearchHit(site, page);
     if (!searchHit.empty()) {
         page = fetchForeignText(app, searchHit);
@@ -65,12 +44,12 @@ void searchSite(AppState& app, int site) {
     writeSlotField(app, site, &ResultSlot::author, fields.author);
     writeSlotField(app, site, &ResultSlot::latestChapter, fields.latestChapter);
     if (fields.introduction.empty()) {
-        fields.introduction = site == 6 ? site6NoIntro : noIntroText();
+        fields.introduction = rules.noIntroduction;
     }
     writeSlotField(app, site, &ResultSlot::introduction, fields.introduction);
 
     Text coverUrl = fields.coverUrl;
-    if (site <= 4 && !containsText(coverUrl, app.settings.sites.domainMarker[site])) {
+    if (rules.coverGetsBase && !containsText(coverUrl, app.settings.sites.domainMarker[site])) {
         coverUrl = base + coverUrl;
     }
     // An error answer is a body like any other: the marker in it means the picture is missing.
@@ -80,9 +59,9 @@ void searchSite(AppState& app, int site) {
     writeSlotField(app, site, &ResultSlot::coverUrl, coverUrl);
 
     Text bookUrl = fields.bookUrl;
-    if (site == 2) {
+    if (rules.bookAddress == BookAddress::SearchHit) {
         bookUrl = searchHit;
-    } else if (site == 4) {
+    } else if (rules.bookAddress == BookAddress::SearchHitElseCover) {
         bookUrl = !searchHit.empty() ? searchHit
                                      : base + upToLastSlash(textBetween(coverUrl, "image", "."));
     }
@@ -90,9 +69,8 @@ void searchSite(AppState& app, int site) {
     if (bookUrl.empty()) {
         return;
     }
-    static const Text captionMiddle = gbk("》作者：");
     addResultThumbnail(app, coverUrl,
-                       rules.captionHead + fields.name + captionMiddle + fields.author,
+                       rules.captionPrefix + fields.name + rules.captionInfix + fields.author,
                        decimal(site));
 }
 
@@ -100,7 +78,8 @@ void searchSite(AppState& app, int site) {
 
 void runSiteSearch(AppState& app, int site) {
     SearchProgressGuard progress(app);
-    if (site < 2 || site > 6) {
+    // The direct-download site, which lists no hits for a pattern, has a worker of its own.
+    if (!isSiteId(site) || siteRules(site).listPattern.empty()) {
         return;
     }
     try {
