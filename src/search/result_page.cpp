@@ -6,6 +6,7 @@
 #include "core/fixed_texts.h"
 #include "core/no_cover_image.h"
 #include "core/status_banner.h"
+#include "net/url_parts.h"
 #include "search/site_search_common.h"
 #include "text/encoding.h"
 

@@ -2,10 +2,10 @@
 #include "text/encoding.h"
 
 #include <array>
-#include <cctype>
 #include <cstring>
 #include <string>
 
+#include "text/ascii.h"
 #include "text/iconv_convert.h"
 
 namespace pel {
@@ -31,14 +31,6 @@ std::string codePageName(int codePage, detail::SourceKind& kind) {
     }
     kind = codePage == kCodePageGbk ? detail::SourceKind::Gbk : detail::SourceKind::Other;
     return "CP" + std::to_string(codePage);
-}
-
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
 }
 
 std::string_view trimAscii(std::string_view s) {

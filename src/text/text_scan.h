@@ -6,23 +6,16 @@
 #include <string>
 #include <string_view>
 
+#include "text/ascii.h"
+
 namespace pel::detail {
 
 inline constexpr std::size_t kNoPos = static_cast<std::size_t>(-1);
 
-inline bool isAsciiUpper(unsigned char c) {
-    return c >= 'A' && c <= 'Z';
-}
-inline bool isAsciiLetter(unsigned char c) {
-    return isAsciiUpper(c) || (c >= 'a' && c <= 'z');
-}
-inline char foldAscii(char c) {
-    auto u = static_cast<unsigned char>(c);
-    return isAsciiUpper(u) ? static_cast<char>(u + ('a' - 'A')) : c;
-}
-
-// ASCII-only lower-case copy. Folding keeps every byte >= 0x80 as it is, so character
-// boundaries and byte positions are the same in the copy as in the original.
+// Copy with every byte in A-Z lower-cased, the trailing byte of a double-byte character too
+// (unlike lowerAscii): haystack and needle fold alike, so such a trail matches either case.
+// Folding keeps every byte >= 0x80 as it is, so character boundaries and byte positions are
+// the same in the copy as in the original.
 std::string foldedCopy(std::string_view s);
 bool hasAsciiLetter(std::string_view s);
 
