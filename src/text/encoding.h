@@ -27,6 +27,13 @@ Text fromUtf16(std::string_view utf16le, int codePage = kCodePageGbk);
 // leaving `out` alone, when the charset is unknown.
 bool decodeToGbk(std::string_view bytes, std::string_view charset, Text& out);
 
+// Appends every byte as "%XX" (upper-case hex) to `out`; no byte passes through.
+void appendPercentEncoded(Text& out, std::string_view bytes);
+// Each "%" followed by two hex digits (either case) becomes the byte they name; with
+// plusIsSpace, each "+" becomes a blank. Every other byte, a "%" without two hex digits after
+// it included, passes through.
+Bytes percentDecode(std::string_view text, bool plusIsSpace = false);
+
 // Every byte of the UTF-8 form as "%XX" (upper-case hex); no byte passes through.
 Text urlEncodeUtf8(std::string_view gbkText);
 // Every GBK byte as "%XX" (upper-case hex); no byte passes through.
