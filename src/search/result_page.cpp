@@ -1,8 +1,8 @@
 #include "search/result_page.h"
 
-#include <fstream>
 #include <system_error>
 
+#include "core/file_write.h"
 #include "core/fixed_texts.h"
 #include "core/no_cover_image.h"
 #include "core/status_banner.h"
@@ -59,17 +59,6 @@ Text escapeAttribute(const Text& text) {
         }
     }
     return out;
-}
-
-// Writes the file whole, replacing it; false when it could not be written completely.
-bool writeWholeFile(const std::filesystem::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return false;
-    }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
 }
 
 long long fileSizeOrMinusOne(const std::filesystem::path& path) {
