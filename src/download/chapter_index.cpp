@@ -1,5 +1,6 @@
 #include "download/chapter_index.h"
 
+#include "net/url_parts.h"
 #include "text/encoding.h"
 #include "text/regex_object.h"
 
@@ -7,25 +8,13 @@ namespace pel {
 
 namespace {
 
-// "http://127.0.0.1:8081/" -> "127.0.0.1:8081": what follows the scheme, up to the path.
-Text hostOf(const Text& baseUrl) {
-    Text host = baseUrl;
-    const std::size_t scheme = host.find("://");
-    if (scheme != Text::npos)
-        host.erase(0, scheme + 3);
-    const std::size_t slash = host.find('/');
-    if (slash != Text::npos)
-        host.erase(slash);
-    return host;
-}
-
 Text chapterUrlFor(int site, const Text& link, const Text& bookUrl, const SiteTable& sites) {
     switch (site) {
         case 2: {
             const Text& marker = sites.domainMarker[2];
             if (findText(link, marker) != -1)
                 return link;
-            return hostOf(sites.baseUrl[2]) + link;
+            return urlHost(sites.baseUrl[2], true) + link;
         }
         case 3:
         case 4:

@@ -1,5 +1,6 @@
-// Internal: the double-byte aware substring search that every text routine is built on.
-// Not part of the public interface; include only from src/text/*.cpp.
+// Internal: the double-byte aware substring search that every text routine is built on, and
+// the small pieces the text routines share. Not part of the public interface; include only
+// from src/text/*.cpp.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,15 @@
 namespace pel::detail {
 
 inline constexpr std::size_t kNoPos = static_cast<std::size_t>(-1);
+
+// 0-based start offset for a 1-based start position (below 1 means 1).
+inline std::size_t startOffset(int start) {
+    return start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
+}
+
+// Every "#引号" (GBK) replaced by a double quote, so markers and patterns in the site rules can
+// be written without escapes.
+std::string withQuotes(std::string_view text);
 
 // Copy with every byte in A-Z lower-cased, the trailing byte of a double-byte character too
 // (unlike lowerAscii): haystack and needle fold alike, so such a trail matches either case.
