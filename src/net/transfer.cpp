@@ -67,7 +67,6 @@ CURLcode performTransfer(CURL* handle, const TransferPlan& plan, BodySink& sink)
         curl_easy_setopt(handle, CURLOPT_URL, target.c_str());
         curl_easy_setopt(handle, CURLOPT_REQUEST_TARGET, nullptr);
         sink.body.clear();
-        sink.cutOff = false;
     }
 }
 

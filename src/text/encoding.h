@@ -1,5 +1,6 @@
 // Code-page conversions and percent encodings. GBK is glibc's CP936 (0x80 is the euro sign,
-// as on Windows). Unconvertible input becomes "?"; nothing here fails.
+// as on Windows). Unconvertible input becomes "?"; only decodeToGbk can fail, on a charset
+// it does not know.
 #pragma once
 
 #include <string_view>
