@@ -49,7 +49,7 @@ bool relativeCover(int site, const DemoBook& book) {
 
 Text searchKeyword(const DemoRequest& req) {
     const std::string name = req.site == 1 ? "keyword" : "searchkey";
-    std::string raw = percentDecode(queryValue(req.query, name));
+    std::string raw = percentDecode(queryValue(req.query, name), true);
     Text keyword = req.site == 1 ? utf8ToGbk(raw) : Text(raw);
     return trimBlanks(keyword);
 }
@@ -176,36 +176,6 @@ std::string gbkHead(const std::string& title, const std::string& extraHead) {
            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\" />\r\n"
            "<title>" +
            title + "</title>\r\n" + extraHead + "</head>\r\n<body>\r\n";
-}
-
-std::string percentDecode(const std::string& encoded) {
-    auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'a' && c <= 'f') {
-            return c - 'a' + 10;
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        return -1;
-    };
-    std::string out;
-    out.reserve(encoded.size());
-    for (size_t i = 0; i < encoded.size(); ++i) {
-        const char c = encoded[i];
-        if (c == '+') {
-            out += ' ';
-        } else if (c == '%' && i + 2 < encoded.size() && hex(encoded[i + 1]) >= 0 &&
-                   hex(encoded[i + 2]) >= 0) {
-            out += static_cast<char>(hex(encoded[i + 1]) * 16 + hex(encoded[i + 2]));
-            i += 2;
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 std::string queryValue(const std::string& query, const std::string& name) {

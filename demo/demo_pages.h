@@ -39,8 +39,6 @@ bool serveSite1Pages(const DemoContext& ctx, const DemoRequest& req, DemoRespons
 bool serveSearchPages(const DemoContext& ctx, const DemoRequest& req, DemoResponse& res);
 bool serveChapterPages(const DemoContext& ctx, const DemoRequest& req, DemoResponse& res);
 
-// "%XX" sequences (and "+" as a space) decoded to raw bytes.
-std::string percentDecode(const std::string& encoded);
 // The value of one query parameter, still encoded; empty when absent.
 std::string queryValue(const std::string& query, const std::string& name);
 

@@ -1,12 +1,12 @@
 #include "core/app_state.h"
 
-#include <cctype>
 #include <exception>
 #include <string_view>
 #include <utility>
 
 #include "core/detached_thread.h"
 #include "net/fetch_page.h"
+#include "net/url_parts.h"
 #include "text/encoding.h"
 
 namespace pel {
@@ -90,18 +90,6 @@ std::filesystem::path executableDirectory() {
 
 namespace {
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Control bytes have no place in an address and could split what the shell sees.
 bool hasControlBytes(std::string_view text) {
     for (unsigned char c : text) {
@@ -117,7 +105,7 @@ bool hasControlBytes(std::string_view text) {
 void openInBrowser(AppState& app, const Text& url) {
     // Addresses come from downloaded pages: only web addresses may reach the shell, never a
     // file, a script or a program.
-    if (!startsWithIgnoringCase(url, "http://") && !startsWithIgnoringCase(url, "https://")) {
+    if (!isWebAddress(url)) {
         return;
     }
     if (hasControlBytes(url)) {

@@ -132,9 +132,10 @@ class ThreadRegistry {
     void waitForAllThreads();
     int liveThreads() const;
 
-    // Set once the window is gone. The process then ends without destroying the state, so
-    // detached threads never see it freed; long loops (the banner, the launcher) check the
-    // flag to stop early, and start() starts nothing more.
+    // Set once the window is gone. The state is destroyed only after every thread started
+    // here has returned (finishRun ends the process without destroying it when they do not
+    // return in time); long loops (the banner, the launcher) check the flag to stop early,
+    // and start() starts nothing more.
     std::atomic<bool> shuttingDown{false};
 
   private:

@@ -1,4 +1,5 @@
-// A value that several threads replace and read whole: never seen half-replaced.
+// A value that several threads share. Every read, replacement and with() holds the lock, so
+// no thread ever sees the value half-changed.
 #pragma once
 
 #include <mutex>

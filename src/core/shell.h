@@ -1,5 +1,5 @@
 // The system shell: open an address in the default browser, a directory in the file browser.
-// Only http and https addresses are ever handed to it (openInBrowser checks).
+// openUrl is only ever handed http and https addresses (openInBrowser checks).
 #pragma once
 
 #include <string>

@@ -1,23 +1,12 @@
 #include "download/chapter_index.h"
 
 #include "core/site_rules.h"
+#include "net/url_parts.h"
 #include "text/regex_object.h"
 
 namespace pel {
 
 namespace {
-
-// "http://127.0.0.1:8081/" -> "127.0.0.1:8081": what follows the scheme, up to the path.
-Text hostOf(const Text& baseUrl) {
-    Text host = baseUrl;
-    const std::size_t scheme = host.find("://");
-    if (scheme != Text::npos)
-        host.erase(0, scheme + 3);
-    const std::size_t slash = host.find('/');
-    if (slash != Text::npos)
-        host.erase(slash);
-    return host;
-}
 
 Text chapterUrlFor(int site, const Text& link, const Text& bookUrl, const SiteTable& sites) {
     switch (siteRules(site).chapterAddress) {
@@ -25,7 +14,7 @@ Text chapterUrlFor(int site, const Text& link, const Text& bookUrl, const SiteTa
             const Text& marker = sites.domainMarker[site];
             if (findText(link, marker) != -1)
                 return link;
-            return hostOf(sites.baseUrl[site]) + link;
+            return urlHost(sites.baseUrl[site], true) + link;
         }
         case ChapterAddress::AfterBookUrl:
             return bookUrl + link;

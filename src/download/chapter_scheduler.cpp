@@ -1,8 +1,8 @@
 #include "download/chapter_scheduler.h"
 
 #include <algorithm>
-#include <fstream>
 
+#include "core/file_write.h"
 #include "core/status_banner.h"
 #include "download/chapter_cleaner.h"
 #include "text/encoding.h"
@@ -15,16 +15,6 @@ void showProgress(AppState& app, int done, int count) {
     static const Text kWorkers = gbk("/ 线程：");
     app.window.setText(Control::StatusLabel, decimal(done) + "/ " + decimal(count) + kWorkers +
                                                  decimal(app.download.activeWorkers.load()));
-}
-
-// Creates or overwrites the file with exactly these bytes; false when any step failed.
-bool writeWholeFile(const std::filesystem::path& path, const Text& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
 }
 
 Text saveOutcomeText(bool written, int emptyChapters) {

@@ -1,15 +1,12 @@
 #include "download/watermark_texts.h"
 
 #include <array>
-#include <cctype>
+
+#include "text/ascii.h"
 
 namespace pel {
 
 namespace {
-
-bool isAsciiLetter(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 
 void appendFullWidth(Text& out, unsigned char c) {
     if (c >= 'a' && c <= 'z')
@@ -64,8 +61,8 @@ Text capitaliseFirstAndLastLetter(const Text& host) {
     }
     if (first == Text::npos)
         return out;
-    out[first] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[first])));
-    out[last] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[last])));
+    out[first] = upperAsciiByte(out[first]);
+    out[last] = upperAsciiByte(out[last]);
     return out;
 }
 

@@ -19,7 +19,6 @@ size_t BodySink::write(char* data, size_t size, size_t count, void* self) {
     const size_t room = sink.maxBytes - sink.body.size();
     if (n > room) {
         sink.body.append(data, room);
-        sink.cutOff = true;
         return 0;  // anything short of n abandons the transfer
     }
     sink.body.append(data, n);

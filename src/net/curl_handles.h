@@ -35,7 +35,6 @@ class HeaderList {
 struct BodySink {
     Bytes body;
     std::size_t maxBytes = 0;
-    bool cutOff = false;
     static size_t write(char* data, size_t size, size_t count, void* self);
 };
 

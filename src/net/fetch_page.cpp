@@ -8,6 +8,7 @@
 #include "net/request_target.h"
 #include "net/response_headers.h"
 #include "net/transfer.h"
+#include "net/url_parts.h"
 
 namespace pel {
 
@@ -16,19 +17,6 @@ namespace {
 // The header buffer of the response side: a block that does not fit (with its terminating
 // zero) leaves the buffer as it was, 5000 blanks.
 constexpr std::size_t kHeaderBufferBytes = 5000;
-
-bool startsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
-    if (text.size() < lowerPrefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
-        const char c = text[i];
-        if (((c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c) != lowerPrefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // True when the address names a scheme other than http and https ("file:", "ftp://",
 // "javascript:", "mailto:"). Such an address must not be fetched: put behind "http://" like a
@@ -63,8 +51,9 @@ Text singleLine(const Text& text) {
 Bytes fetchPage(const Text& url, FetchOptions& options) {
     static const char* const kVerbs[] = {"GET", "POST", "HEAD"};
     const int method = (options.method < 0 || options.method > 2) ? 0 : options.method;
-    const bool secure = startsWithNoCase(url, "https://");
-    const bool hasScheme = secure || startsWithNoCase(url, "http://");
+    const WebScheme scheme = webScheme(url);
+    const bool secure = scheme == WebScheme::Https;
+    const bool hasScheme = scheme != WebScheme::None;
     if (!hasScheme && hasForeignScheme(url)) {
         return {};  // nothing is sent: the caller's arguments stay as they were
     }

@@ -1,6 +1,7 @@
 // fetchPageWinHttp: the second HTTP client. Returns the page as GBK text, decoded from the
-// charset that a meta tag in its first 1024 bytes declares; every failure is a numbered text
-// in statusText ("701 ..." to "713 ...") and an empty result.
+// charset that a meta tag in its first 1024 bytes declares. Every failure is a numbered text
+// in statusText ("701 ..." to "713 ..."); each gives an empty result but 713, a body that
+// broke off after the answer came, which keeps the bytes that arrived.
 #pragma once
 
 #include <optional>
@@ -12,7 +13,7 @@ namespace pel {
 struct WinHttpRequest {
     Text url;                     // with scheme
     int method = 0;               // 0 GET, 1 POST, 2 HEAD, 3 PUT; anything else is GET
-    Text postText;                // sent with any method when not empty
+    Text postText;                // sent when not empty, with every method but HEAD
     std::optional<Text> cookies;  // absent: automatic cookie handling off
     Text cookiesOut;              // in/out: Set-Cookie items are appended
     Text headers;                 // extra "\r\n"-separated lines

@@ -3,25 +3,11 @@
 #include <string_view>
 #include <vector>
 
+#include "text/ascii.h"
+
 namespace pel::net {
 
 namespace {
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto x = static_cast<unsigned char>(a[i]);
-        const auto y = static_cast<unsigned char>(b[i]);
-        const auto lx = (x >= 'A' && x <= 'Z') ? x - 'A' + 'a' : x;
-        const auto ly = (y >= 'A' && y <= 'Z') ? y - 'A' + 'a' : y;
-        if (lx != ly) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The header name of a line: the bytes before its first ":", or the whole line.
 std::string_view nameOf(std::string_view line) {
@@ -45,7 +31,7 @@ std::string curlLine(std::string_view line) {
 
 bool hasHeader(const std::vector<std::string_view>& lines, std::string_view name) {
     for (const std::string_view line : lines) {
-        if (line.find(':') != std::string_view::npos && equalNoCase(nameOf(line), name)) {
+        if (line.find(':') != std::string_view::npos && equalsNoCase(nameOf(line), name)) {
             return true;
         }
     }
@@ -154,7 +140,7 @@ bool winHttpHeaderList(const Text& block, HeaderList& list) {
         }
         bool replaced = false;
         for (std::string_view& earlier : lines) {
-            if (equalNoCase(nameOf(earlier), nameOf(piece))) {
+            if (equalsNoCase(nameOf(earlier), nameOf(piece))) {
                 earlier = piece;
                 replaced = true;
             }

@@ -1,17 +1,10 @@
 #include "net/request_target.h"
 
+#include <string_view>
+
+#include "text/encoding.h"
+
 namespace pel::net {
-
-namespace {
-
-void appendPercent(Text& out, unsigned char byte) {
-    static const char kHex[] = "0123456789ABCDEF";
-    out += '%';
-    out += kHex[byte >> 4];
-    out += kHex[byte & 0x0F];
-}
-
-}  // namespace
 
 RequestTarget requestTarget(const Text& url) {
     const std::size_t schemeEnd = url.find("://");
@@ -33,13 +26,14 @@ RequestTarget requestTarget(const Text& url) {
     bool rewritten = false;
     for (std::size_t i = pathStart; i < fragment; ++i) {
         const auto byte = static_cast<unsigned char>(url[i]);
+        const std::string_view one = std::string_view(url).substr(i, 1);
         if (byte >= 0x80) {
-            appendPercent(encoded, byte);
+            appendPercentEncoded(encoded, one);
             raw += url[i];
             rewritten = true;
         } else if (byte == ' ') {
-            appendPercent(encoded, byte);
-            appendPercent(raw, byte);
+            appendPercentEncoded(encoded, one);
+            appendPercentEncoded(raw, one);
         } else {
             encoded += url[i];
             raw += url[i];

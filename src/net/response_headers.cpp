@@ -2,22 +2,11 @@
 
 #include <cctype>
 
+#include "text/ascii.h"
+
 namespace pel::net {
 
 namespace {
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) !=
-            std::tolower(static_cast<unsigned char>(prefix[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool isRedirectStatus(long code) {
     return code >= 300 && code < 400 && code != 304;

@@ -1,6 +1,6 @@
 #include "net/transfer.h"
 
-#include <string_view>
+#include "net/url_parts.h"
 
 namespace pel::net {
 
@@ -12,20 +12,6 @@ bool proxiedHttp(const TransferPlan& plan) {
 
 bool manualFollowing(const TransferPlan& plan) {
     return plan.follow && (proxiedHttp(plan) || !plan.rawPath.empty());
-}
-
-bool hasSchemeNoCase(std::string_view url, std::string_view scheme) {
-    if (url.size() < scheme.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < scheme.size(); ++i) {
-        const char c = url[i];
-        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        if (lower != scheme[i]) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -66,9 +52,10 @@ CURLcode performTransfer(CURL* handle, const TransferPlan& plan, BodySink& sink)
             return CURLE_TOO_MANY_REDIRECTS;
         }
         const Text target(next);
-        if (hasSchemeNoCase(target, "http://")) {
+        const WebScheme scheme = webScheme(target);
+        if (scheme == WebScheme::Http) {
             curl_easy_setopt(handle, CURLOPT_PROXY, plan.proxy.c_str());
-        } else if (hasSchemeNoCase(target, "https://")) {
+        } else if (scheme == WebScheme::Https) {
             curl_easy_setopt(handle, CURLOPT_PROXY, "");
         } else {
             return CURLE_UNSUPPORTED_PROTOCOL;
@@ -80,7 +67,6 @@ CURLcode performTransfer(CURL* handle, const TransferPlan& plan, BodySink& sink)
         curl_easy_setopt(handle, CURLOPT_URL, target.c_str());
         curl_easy_setopt(handle, CURLOPT_REQUEST_TARGET, nullptr);
         sink.body.clear();
-        sink.cutOff = false;
     }
 }
 

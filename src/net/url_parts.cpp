@@ -2,23 +2,11 @@
 
 #include <climits>
 
+#include "text/ascii.h"
+
 namespace pel {
 
 namespace {
-
-// ASCII letters lower-cased; the trailing byte of a double-byte character is left alone.
-Text lowerAscii(std::string_view text) {
-    Text out(text);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(out[i]);
-        if (byte >= 0x80) {
-            ++i;
-        } else if (byte >= 'A' && byte <= 'Z') {
-            out[i] = static_cast<char>(byte - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 struct HostPart {
     Text lowered;  // the lower-cased URL as the host part was cut from
@@ -57,6 +45,17 @@ int leadingInteger(std::string_view text) {
 }
 
 }  // namespace
+
+WebScheme webScheme(std::string_view url) {
+    if (startsWithNoCase(url, "https://")) {
+        return WebScheme::Https;
+    }
+    return startsWithNoCase(url, "http://") ? WebScheme::Http : WebScheme::None;
+}
+
+bool isWebAddress(std::string_view url) {
+    return webScheme(url) != WebScheme::None;
+}
 
 Text urlHost(const Text& url, bool keepPort) {
     Text host = hostPartOf(url).host;

@@ -1,9 +1,17 @@
-// URL decomposition as fetchPage uses it.
+// URL decomposition as fetchPage uses it, and the test for a web address.
 #pragma once
+
+#include <string_view>
 
 #include "text/text.h"
 
 namespace pel {
+
+enum class WebScheme { None, Http, Https };
+// Which of "http://" and "https://" (in any letter case) the address begins with, if either.
+WebScheme webScheme(std::string_view url);
+// True for an http:// or https:// address.
+bool isWebAddress(std::string_view url);
 
 // Host name, lower-cased; with keepPort, followed by ":" and the port when the URL has one.
 Text urlHost(const Text& url, bool keepPort = false);

@@ -1,11 +1,12 @@
 #include "search/result_page.h"
 
-#include <fstream>
 #include <system_error>
 
+#include "core/file_write.h"
 #include "core/fixed_texts.h"
 #include "core/no_cover_image.h"
 #include "core/status_banner.h"
+#include "net/url_parts.h"
 #include "search/site_search_common.h"
 #include "text/encoding.h"
 
@@ -60,48 +61,10 @@ Text escapeAttribute(const Text& text) {
     return out;
 }
 
-// Writes the file whole, replacing it; false when it could not be written completely.
-bool writeWholeFile(const std::filesystem::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return false;
-    }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
-}
-
 long long fileSizeOrMinusOne(const std::filesystem::path& path) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     return ec ? -1 : static_cast<long long>(size);
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::string percentDecoded(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const int hi = hexValue(text[i + 1]);
-            const int lo = hexValue(text[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
 }
 
 // The view reports the page either as the plain path it was given or as a file URL
@@ -121,7 +84,7 @@ bool isResultPage(const std::string& target, const std::string& pagePath) {
     if (rest.substr(0, kLocalhost.size()) == kLocalhost) {
         rest.remove_prefix(kLocalhost.size());
     }
-    return rest == pagePath || percentDecoded(rest) == pagePath;
+    return rest == pagePath || percentDecode(rest) == pagePath;
 }
 
 // The site a thumbnail link names: its last byte as a digit 1..6. The page only ever links

@@ -11,7 +11,8 @@ namespace pel {
 std::filesystem::path resultPagePath(const AppState& app);
 std::filesystem::path noCoverPicturePath(const AppState& app);
 
-// One result line, byte for byte (cover and caption escaped for the attribute).
+// One thumbnail line of the page. The cover address and the caption go into attribute values
+// with '"', '<', '>' and '&' written as entities; everything else goes in as it is.
 Text resultLine(const Text& cover, const Text& caption, const Text& digit);
 // Header + lines + footer.
 Text resultPage(const Text& lines);

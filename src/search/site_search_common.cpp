@@ -1,5 +1,6 @@
 #include "search/site_search_common.h"
 
+#include "net/url_parts.h"
 #include "search/search_run.h"
 
 namespace pel {
@@ -10,10 +11,6 @@ SearchProgressGuard::~SearchProgressGuard() {
         advanceSearchProgress(app_);
     } catch (...) {
     }
-}
-
-bool isWebAddress(const Text& url) {
-    return findText(url, "http://", 1, true) == 1 || findText(url, "https://", 1, true) == 1;
 }
 
 Text fetchForeignText(AppState& app, const Text& url) {

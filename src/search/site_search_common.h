@@ -18,9 +18,6 @@ class SearchProgressGuard {
     AppState& app_;
 };
 
-// True for an http:// or https:// address (scheme in any letter case).
-bool isWebAddress(const Text& url);
-
 // GET of an address that may come from a foreign page, as text up to its first zero byte.
 // Anything that is not an http or https address gives the empty text without a request, so
 // a hostile page cannot point the worker at a local file or another protocol.

@@ -1,11 +1,11 @@
-// Code-page conversions (iconv) and the two percent encodings.
+// Code-page conversions (iconv) and percent encoding and decoding.
 #include "text/encoding.h"
 
 #include <array>
-#include <cctype>
 #include <cstring>
 #include <string>
 
+#include "text/ascii.h"
 #include "text/iconv_convert.h"
 
 namespace pel {
@@ -33,14 +33,6 @@ std::string codePageName(int codePage, detail::SourceKind& kind) {
     return "CP" + std::to_string(codePage);
 }
 
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
-
 std::string_view trimAscii(std::string_view s) {
     while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') {
         s.remove_prefix(1);
@@ -52,16 +44,23 @@ std::string_view trimAscii(std::string_view s) {
 }
 
 Text percentEncode(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     Text out;
     out.reserve(bytes.size() * 3);
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        out += '%';
-        out += kHex[b >> 4];
-        out += kHex[b & 0x0F];
-    }
+    appendPercentEncoded(out, bytes);
     return out;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -146,6 +145,35 @@ Text urlEncodeUtf8(std::string_view gbkText) {
 
 Text percentEncodeGbk(std::string_view gbkText) {
     return percentEncode(gbkText);
+}
+
+void appendPercentEncoded(Text& out, std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        out += '%';
+        out += kHex[b >> 4];
+        out += kHex[b & 0x0F];
+    }
+}
+
+Bytes percentDecode(std::string_view text, bool plusIsSpace) {
+    Bytes out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '%' && i + 2 < text.size()) {
+            const int hi = hexValue(text[i + 1]);
+            const int lo = hexValue(text[i + 2]);
+            if (hi >= 0 && lo >= 0) {
+                out += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                continue;
+            }
+        }
+        out += (plusIsSpace && c == '+') ? ' ' : c;
+    }
+    return out;
 }
 
 }  // namespace pel

@@ -1,5 +1,6 @@
 // Code-page conversions and percent encodings. GBK is glibc's CP936 (0x80 is the euro sign,
-// as on Windows). Unconvertible input becomes "?"; nothing here fails.
+// as on Windows). Unconvertible input becomes "?"; only decodeToGbk can fail, on a charset
+// it does not know.
 #pragma once
 
 #include <string_view>
@@ -26,6 +27,13 @@ Text fromUtf16(std::string_view utf16le, int codePage = kCodePageGbk);
 // Bytes in any charset iconv knows (the name as a page declares it) to GBK. Returns false,
 // leaving `out` alone, when the charset is unknown.
 bool decodeToGbk(std::string_view bytes, std::string_view charset, Text& out);
+
+// Appends every byte as "%XX" (upper-case hex) to `out`; no byte passes through.
+void appendPercentEncoded(Text& out, std::string_view bytes);
+// Each "%" followed by two hex digits (either case) becomes the byte they name; with
+// plusIsSpace, each "+" becomes a blank. Every other byte, a "%" without two hex digits after
+// it included, passes through.
+Bytes percentDecode(std::string_view text, bool plusIsSpace = false);
 
 // Every byte of the UTF-8 form as "%XX" (upper-case hex); no byte passes through.
 Text urlEncodeUtf8(std::string_view gbkText);

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "text/encoding.h"
 #include "text/gbk_decode.h"
+#include "text/text_scan.h"
 
 namespace pel {
 
@@ -66,9 +66,8 @@ RegexObject& RegexObject::operator=(RegexObject&&) noexcept = default;
 
 bool RegexObject::execute(const Text& pattern, const Text& subject, bool caseSensitive,
                           bool multiline, bool global, bool quoteEscape) {
-    static const Text quoteWord = gbk("#引号");
     auto results = std::make_shared<Results>();
-    results->pattern = quoteEscape ? replaceText(pattern, quoteWord, "\"") : pattern;
+    results->pattern = quoteEscape ? detail::withQuotes(pattern) : pattern;
     results->subject = subject;
     // Publish the (so far empty) results first: whatever happens below, the previous
     // execute's matches are gone.

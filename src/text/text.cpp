@@ -12,11 +12,6 @@ namespace {
 
 constexpr unsigned char kFullWidthSpaceByte = 0xA1;
 
-// 0-based start offset for a 1-based start position (below 1 means 1).
-std::size_t startOffset(int start) {
-    return start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
-}
-
 int toPosition(std::size_t offset) {
     return static_cast<int>(offset) + 1;
 }
@@ -32,7 +27,7 @@ Text textFromBytes(std::string_view bytes) {
 }
 
 int findText(std::string_view text, std::string_view sub, int start, bool ignoreCase) {
-    const std::size_t from = startOffset(start);
+    const std::size_t from = detail::startOffset(start);
     if (from >= text.size()) {
         return -1;
     }
@@ -64,7 +59,7 @@ bool containsText(std::string_view text, std::string_view sub, bool ignoreCase) 
 
 Text replaceText(std::string_view text, std::string_view sub, std::string_view repl,
                  bool ignoreCase, int startPos, int maxCount) {
-    const std::size_t from = startOffset(startPos);
+    const std::size_t from = detail::startOffset(startPos);
     if (sub.empty() || maxCount == 0 || from >= text.size()) {
         return Text(text);
     }

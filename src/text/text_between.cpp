@@ -8,24 +8,15 @@
 
 namespace pel {
 
-namespace {
-
-// "#引号" in a marker stands for a double quote, so site rules can be written without escapes.
-Text withQuotes(std::string_view marker) {
+std::string detail::withQuotes(std::string_view text) {
     static const Text quoteWord = gbk("#引号");
-    return replaceText(marker, quoteWord, "\"");
+    return replaceText(text, quoteWord, "\"");
 }
-
-std::size_t startOffset(int start) {
-    return start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
-}
-
-}  // namespace
 
 Text textBetween(std::string_view text, std::string_view left, std::string_view right, int startPos,
                  bool ignoreCase) {
-    const Text l = withQuotes(left);
-    const Text r = withQuotes(right);
+    const Text l = detail::withQuotes(left);
+    const Text r = detail::withQuotes(right);
     int a = findText(text, l, startPos, ignoreCase);
     if (a == -1) {
         return {};
@@ -50,7 +41,7 @@ int textBetweenAll(std::string_view text, std::string_view left, std::string_vie
     const bool ignoreCase = !caseSensitive;
     detail::BoundaryScanner leftScan(text, left, ignoreCase);
     detail::BoundaryScanner rightScan(text, right, ignoreCase);
-    std::size_t start = startOffset(startPos);
+    std::size_t start = detail::startOffset(startPos);
     while (start < text.size()) {
         const std::size_t p = leftScan.next(start);
         if (p == detail::kNoPos) {

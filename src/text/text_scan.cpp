@@ -48,7 +48,7 @@ const char* findBytes(const char* hay, std::size_t n, const char* needle, std::s
 std::string foldedCopy(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
-        c = foldAscii(c);
+        c = lowerAsciiByte(c);
     }
     return out;
 }

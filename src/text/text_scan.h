@@ -1,28 +1,31 @@
-// Internal: the double-byte aware substring search that every text routine is built on.
-// Not part of the public interface; include only from src/text/*.cpp.
+// Internal: the double-byte aware substring search that every text routine is built on, and
+// the small pieces the text routines share. Not part of the public interface; include only
+// from src/text/*.cpp.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "text/ascii.h"
+
 namespace pel::detail {
 
 inline constexpr std::size_t kNoPos = static_cast<std::size_t>(-1);
 
-inline bool isAsciiUpper(unsigned char c) {
-    return c >= 'A' && c <= 'Z';
-}
-inline bool isAsciiLetter(unsigned char c) {
-    return isAsciiUpper(c) || (c >= 'a' && c <= 'z');
-}
-inline char foldAscii(char c) {
-    auto u = static_cast<unsigned char>(c);
-    return isAsciiUpper(u) ? static_cast<char>(u + ('a' - 'A')) : c;
+// 0-based start offset for a 1-based start position (below 1 means 1).
+inline std::size_t startOffset(int start) {
+    return start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
 }
 
-// ASCII-only lower-case copy. Folding keeps every byte >= 0x80 as it is, so character
-// boundaries and byte positions are the same in the copy as in the original.
+// Every "#引号" (GBK) replaced by a double quote, so markers and patterns in the site rules can
+// be written without escapes.
+std::string withQuotes(std::string_view text);
+
+// Copy with every byte in A-Z lower-cased, the trailing byte of a double-byte character too
+// (unlike lowerAscii): haystack and needle fold alike, so such a trail matches either case.
+// Folding keeps every byte >= 0x80 as it is, so character boundaries and byte positions are
+// the same in the copy as in the original.
 std::string foldedCopy(std::string_view s);
 bool hasAsciiLetter(std::string_view s);
 

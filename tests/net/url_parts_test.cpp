@@ -29,5 +29,23 @@ TEST(UrlParts, HostPortAndPath) {
     }
 }
 
+TEST(UrlParts, WebScheme) {
+    struct Case {
+        const char* url;
+        WebScheme scheme;
+    };
+    const Case cases[] = {
+        {"http://a/", WebScheme::Http},   {"HtTp://a/", WebScheme::Http},
+        {"https://a/", WebScheme::Https}, {"HTTPS://a", WebScheme::Https},
+        {"http:/a", WebScheme::None},     {"httpx://a", WebScheme::None},
+        {" http://a", WebScheme::None},   {"file:///a", WebScheme::None},
+        {"a.cn/x", WebScheme::None},      {"", WebScheme::None},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(webScheme(c.url), c.scheme) << c.url;
+        EXPECT_EQ(isWebAddress(c.url), c.scheme != WebScheme::None) << c.url;
+    }
+}
+
 }  // namespace
 }  // namespace pel

@@ -111,5 +111,30 @@ TEST(PercentEncoding, EveryByteEncoded) {
     EXPECT_EQ(percentEncodeGbk("\x01\xFF"), "%01%FF");
 }
 
+TEST(PercentDecode, HexPairsAndOptionalPlus) {
+    struct Case {
+        const char* in;
+        bool plusIsSpace;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"%D6%d0a", false,
+         "\xD6\xD0"
+         "a"},
+        {"%2", false, "%2"},      // cut short
+        {"a%4", false, "a%4"},    // cut short at the end
+        {"%G1%", false, "%G1%"},  // not hex
+        {"%%41", false, "%A"},
+        {"%00x", false, std::string("\0x", 2)},
+        {"a+b%2B", false, "a+b+"},
+        {"a+b%2B", true, "a b+"},
+        {"", true, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(percentDecode(c.in, c.plusIsSpace), c.expected) << c.in;
+    }
+    EXPECT_EQ(percentDecode(percentEncodeGbk(gbk("中 文"))), gbk("中 文"));
+}
+
 }  // namespace
 }  // namespace pel
