@@ -77,53 +77,6 @@ long long fileSizeOrMinusOne(const std::filesystem::path& path) {
     return ec ? -1 : static_cast<long long>(size);
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::string percentDecoded(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const int hi = hexValue(text[i + 1]);
-            const int lo = hexValue(text[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
-}
-
-// The view reports the page either as the plain path it was given or as a file URL
-// ("file:///dir/lstplb.html", possibly "file://localhost/...", possibly percent-encoded).
-bool isResultPage(const std::string& target, const std::string& pagePath) {
-    if (target == pagePath) {
-        return true;
-    }
-    std::string_view rest = target;
-    constexpr std::string_view kScheme = "file://";
-    if (rest.size() < kScheme.size() ||
-        findText(rest.substr(0, kScheme.size()), kScheme, 1, true) != 1) {
-        return false;
-    }
-    rest.remove_prefix(kScheme.size());
-    constexpr std::string_view kLocalhost = "localhost";
-    if (rest.substr(0, kLocalhost.size()) == kLocalhost) {
-        rest.remove_prefix(kLocalhost.size());
-    }
-    return rest == pagePath || percentDecoded(rest) == pagePath;
-}
-
 // The site a thumbnail link names: its last byte as a digit 1..6. The page only ever links
 // "1" to "6"; any other last byte, 7 to 9 included, names no site and gives 0, so nothing
 // downstream can index the six slots with it.
@@ -175,11 +128,11 @@ void addResultThumbnail(AppState& app, const Text& cover, const Text& caption, c
     app.window.setVisible(Control::DisclaimerLabel, false);
 }
 
-Navigation onBeforeNavigate(AppState& app, const std::string& target) {
-    if (isResultPage(target, resultPagePath(app).string())) {
+Navigation onBeforeNavigate(AppState& app, const std::filesystem::path& target) {
+    if (target.native() == resultPagePath(app).native()) {
         return Navigation::Allow;
     }
-    const int site = siteFromTarget(target);
+    const int site = siteFromTarget(target.native());
     app.search.selectedSite.store(site);
     if (site < 1) {
         return Navigation::Refuse;
