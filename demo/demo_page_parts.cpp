@@ -1,6 +1,8 @@
 // Paths, cover pictures and keyword decoding shared by the demo sites' page generators.
 #include "demo/demo_page_parts.h"
 
+#include <zlib.h>
+
 #include <array>
 #include <cstdint>
 
@@ -56,17 +58,6 @@ Text searchKeyword(const DemoRequest& req) {
 
 namespace {
 
-std::uint32_t crc32(std::string_view bytes) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (char c : bytes) {
-        crc ^= static_cast<unsigned char>(c);
-        for (int k = 0; k < 8; ++k) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return crc ^ 0xFFFFFFFFu;
-}
-
 void putBigEndian(Bytes& out, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) {
         out += static_cast<char>((v >> shift) & 0xFF);
@@ -77,7 +68,9 @@ void putChunk(Bytes& out, const char* type, const Bytes& data) {
     putBigEndian(out, static_cast<std::uint32_t>(data.size()));
     Bytes typed = std::string(type, 4) + data;
     out += typed;
-    putBigEndian(out, crc32(typed));
+    putBigEndian(out,
+                 static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
+                                                  static_cast<uInt>(typed.size()))));
 }
 
 }  // namespace
@@ -98,22 +91,15 @@ Bytes coverPicture(unsigned seed) {
             }
         }
     }
-    // zlib stream with one stored block (the picture is well under 64 KiB).
-    Bytes z = "\x78\x01";
-    z += '\x01';
-    const auto len = static_cast<std::uint16_t>(raw.size());
-    z += static_cast<char>(len & 0xFF);
-    z += static_cast<char>(len >> 8);
-    z += static_cast<char>(~len & 0xFF);
-    z += static_cast<char>((~len >> 8) & 0xFF);
-    z += raw;
-    std::uint32_t a = 1;
-    std::uint32_t b = 0;
-    for (char c : raw) {
-        a = (a + static_cast<unsigned char>(c)) % 65521u;
-        b = (b + a) % 65521u;
+    // The image data of a PNG is one zlib stream of the filtered rows.
+    uLongf zippedSize = compressBound(static_cast<uLong>(raw.size()));
+    Bytes z(zippedSize, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(z.data()), &zippedSize,
+                  reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
+                  Z_BEST_COMPRESSION) != Z_OK) {
+        return Bytes();
     }
-    putBigEndian(z, (b << 16) | a);
+    z.resize(zippedSize);
 
     Bytes header;
     putBigEndian(header, kWidth);

@@ -18,10 +18,10 @@ pelnoria_install_packages() {
 }
 
 PELNORIA_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config ca-certificates
-    qt6-base-dev qt6-webengine-dev libgl-dev libcurl4-openssl-dev libre2-dev libcpp-httplib-dev
-    zlib1g-dev fonts-noto-cjk)
-PELNORIA_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev curl
-    xvfb xauth)
+    qt6-base-dev qt6-webengine-dev libgl-dev libcurl4-openssl-dev zlib1g-dev libre2-dev
+    libcpp-httplib-dev fonts-noto-cjk)
+PELNORIA_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
+    curl xvfb xauth)
 
 # Qt WebEngine refuses its sandbox as root.
 pelnoria_qt_env() {

@@ -11,7 +11,6 @@ namespace pel {
 
 namespace {
 
-constexpr int kEnterKey = 13;
 constexpr int kAuthorBytes = 8;
 
 }  // namespace
@@ -40,7 +39,7 @@ void onSearchBoxFocusOut(AppState& app) {
 }
 
 void onSearchBoxKey(AppState& app, int keyCode) {
-    if (keyCode == kEnterKey) {
+    if (keyCode == kEnterKeyCode) {
         startSearch(app);
     }
 }

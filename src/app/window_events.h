@@ -9,6 +9,7 @@ namespace pel {
 void onWindowCreated(AppState& app);
 void onSearchBoxFocusIn(AppState& app);
 void onSearchBoxFocusOut(AppState& app);
+inline constexpr int kEnterKeyCode = 13;
 // Key 13 (Enter) starts a search; the key is not swallowed.
 void onSearchBoxKey(AppState& app, int keyCode);
 

@@ -1,5 +1,5 @@
-#include "core/app_state.h"
 #include "build_config.h"
+#include "core/app_state.h"
 #include "text/encoding.h"
 
 namespace pel {

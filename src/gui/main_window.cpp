@@ -1,8 +1,6 @@
 #include "gui/main_window.h"
 
 #include <QEvent>
-#include <QFontDatabase>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -16,10 +14,11 @@
 #include <QWebEngineView>
 #include <QWindow>
 
-#include "gui/qt_window.h"
-#include "gui/result_view_page.h"
 #include "app/window_events.h"
 #include "download/download_start.h"
+#include "gui/qt_window.h"
+#include "gui/result_view_page.h"
+#include "gui/window_style.h"
 #include "search/result_page.h"
 #include "search/search_run.h"
 #include "text/encoding.h"
@@ -46,57 +45,13 @@ Text toGbk(const QString& text) {
     return gbk(text.toStdString());
 }
 
-bool hasFamily(const QString& family) {
-    return QFontDatabase::hasFamily(family);
-}
-
-QString uiFamily() {
-    for (const char* name : {"微软雅黑", "Microsoft YaHei"}) {
-        if (hasFamily(QString::fromUtf8(name)))
-            return QString::fromUtf8(name);
-    }
-    return QStringLiteral("Noto Sans CJK SC");
-}
-
-// 20 px bold: title, disclaimer, status label, search box and buttons.
-QFont boldFont() {
-    QFont font(uiFamily());
-    font.setPixelSize(20);
-    font.setWeight(QFont::Bold);
-    return font;
-}
-
-// The light face at 16 px (captions and detail boxes) or 14 px (the introduction box).
-QFont lightFont(int pixelSize) {
-    QString family = uiFamily();
-    for (const char* name : {"微软雅黑 Light", "Microsoft YaHei Light"}) {
-        if (hasFamily(QString::fromUtf8(name)))
-            family = QString::fromUtf8(name);
-    }
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    font.setWeight(static_cast<QFont::Weight>(290));
-    return font;
-}
-
-const char* const kGold = "rgb(192,178,137)";
-const char* const kNavy = "rgb(2,22,30)";
-const char* const kCaptionText = "rgb(163,143,86)";
-const char* const kCaptionBack = "rgb(30,35,40)";
-const char* const kFill = "rgb(3,37,50)";
-
-QString sheet(const char* type, const char* color, const char* background, const char* extra = "") {
-    return QStringLiteral("%1 { color: %2; background-color: %3; %4 }")
-        .arg(QLatin1String(type), QLatin1String(color), QLatin1String(background),
-             QLatin1String(extra));
-}
-
 }  // namespace
 
 MainWindow::MainWindow(AppState& app, QtWindow& mirror)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       app_(app),
       mirror_(mirror),
+      systemMove_([](QWindow& handle) { handle.startSystemMove(); }),
       profile_(std::make_unique<QWebEngineProfile>()),  // off the record: nothing kept
       page_(std::make_unique<ResultViewPage>(app, profile_.get())) {
     const ControlSpec& row = controlSpec(Control::MainWindow);
@@ -106,10 +61,9 @@ MainWindow::MainWindow(AppState& app, QtWindow& mirror)
     setWindowTitle(QStringLiteral("Pelnoria"));
     setWindowOpacity(kWindowAlpha / 255.0);
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("pel--MainWindow { background-color: %1; }")
-                      .arg(QLatin1String(kCaptionBack)));
+    setStyleSheet(windowStyleSheet());
     buildControls();
-    styleControls();
+    styleControls(*this);
     connectHandlers();
 }
 
@@ -123,6 +77,10 @@ QWidget* MainWindow::control(Control id) const {
 
 QWebEngineView* MainWindow::htmlView() const {
     return static_cast<QWebEngineView*>(control(Control::HtmlView));
+}
+
+void MainWindow::setSystemMove(std::function<void(QWindow&)> move) {
+    systemMove_ = std::move(move);
 }
 
 void MainWindow::buildControls() {
@@ -174,56 +132,6 @@ void MainWindow::buildControls() {
     control(Control::StatusLabel)->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void MainWindow::styleControls() {
-    const QFont bold = boldFont();
-    const QFont light = lightFont(16);
-    auto label = [this](Control id) { return static_cast<QLabel*>(control(id)); };
-
-    for (Control id : {Control::TitleLabel, Control::DisclaimerLabel}) {
-        label(id)->setFont(bold);
-        label(id)->setStyleSheet(sheet("QLabel", kGold, kNavy));
-    }
-    label(Control::TitleLabel)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label(Control::TitleLabel)->setIndent(16);
-    label(Control::DisclaimerLabel)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-    for (Control id : {Control::Label1, Control::Label2, Control::Label3, Control::Label4}) {
-        label(id)->setFont(light);
-        label(id)->setStyleSheet(sheet("QLabel", kCaptionText, kCaptionBack));
-        label(id)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    }
-
-    const QString editSheet =
-        sheet("QLineEdit", kGold, kNavy, "border: 1px solid rgb(3,37,50); padding: 0 4px;");
-    for (Control id : {Control::NameBox, Control::AuthorBox, Control::LatestBox}) {
-        control(id)->setFont(light);
-        control(id)->setStyleSheet(editSheet);
-    }
-    control(Control::SearchBox)->setFont(bold);
-    control(Control::SearchBox)->setStyleSheet(editSheet);
-    control(Control::IntroBox)->setFont(lightFont(14));
-    control(Control::IntroBox)
-        ->setStyleSheet(sheet("QPlainTextEdit", kGold, kNavy, "border: 1px solid rgb(3,37,50);"));
-
-    for (Control id : {Control::CoverBox, Control::ViewFrame, Control::ProgressFrame}) {
-        label(id)->setStyleSheet(sheet("QLabel", kGold, kNavy));
-        label(id)->setAlignment(Qt::AlignCenter);
-    }
-    label(Control::ProgressFill)->setStyleSheet(sheet("QLabel", kGold, kFill));
-    label(Control::StatusLabel)->setFont(bold);
-    label(Control::StatusLabel)->setStyleSheet(sheet("QLabel", kGold, "transparent"));
-    label(Control::StatusLabel)->setAlignment(Qt::AlignCenter);
-
-    const QString buttonSheet =
-        sheet("QPushButton", kGold, kNavy, "border: 1px solid rgb(3,37,50);") +
-        sheet("QPushButton:hover", kGold, kFill) +
-        sheet("QPushButton:pressed", kCaptionText, kNavy);
-    for (Control id : {Control::SearchButton, Control::DownloadButton, Control::ExitButton}) {
-        control(id)->setFont(bold);
-        control(id)->setStyleSheet(buttonSheet);
-    }
-}
-
 void MainWindow::connectHandlers() {
     auto button = [this](Control id) { return static_cast<QPushButton*>(control(id)); };
     connect(button(Control::SearchButton), &QPushButton::clicked, this,
@@ -241,6 +149,9 @@ void MainWindow::connectHandlers() {
                 [this, id](const QString& text) { mirror_.recordUserText(id, toGbk(text)); });
     }
 
+    // Enter (Return or the keypad's Enter) in the search box; the box still gets the key.
+    connect(static_cast<QLineEdit*>(control(Control::SearchBox)), &QLineEdit::returnPressed, this,
+            [this] { onSearchBoxKey(app_, kEnterKeyCode); });
     control(Control::SearchBox)->installEventFilter(this);
     control(Control::TitleLabel)->installEventFilter(this);
     control(Control::DisclaimerLabel)->installEventFilter(this);
@@ -261,12 +172,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::FocusOut:
                 onSearchBoxFocusOut(app_);
                 break;
-            case QEvent::KeyPress: {
-                const int key = static_cast<QKeyEvent*>(event)->key();
-                if (key == Qt::Key_Return || key == Qt::Key_Enter)
-                    onSearchBoxKey(app_, 13);
-                break;  // the box still gets the key
-            }
             default:
                 break;
         }
@@ -276,8 +181,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == control(Control::TitleLabel)) {
             if (QWindow* handle = windowHandle())
-                handle->startSystemMove();
-            emit systemMoveRequested();
+                systemMove_(*handle);
             return true;
         }
         if (watched == control(Control::DisclaimerLabel)) {

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "core/app_state.h"
@@ -12,6 +13,7 @@
 
 class QWebEngineProfile;
 class QWebEngineView;
+class QWindow;
 
 namespace pel {
 
@@ -32,9 +34,10 @@ class MainWindow : public QWidget {
     // A property write, on the GUI thread.
     void applyWrite(const PropertyWrite& write);
 
-  signals:
-    // The title label was pressed and a system move of the window was asked for.
-    void systemMoveRequested();
+    // What a left press on the title label does with the window's handle: by default the
+    // window system's own move, so that the user drags the window by the label. The tests
+    // put a recorder here.
+    void setSystemMove(std::function<void(QWindow&)> move);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,7 +45,6 @@ class MainWindow : public QWidget {
 
   private:
     void buildControls();
-    void styleControls();
     void connectHandlers();
     void applyText(Control id, const QString& text);
     void applyPicture(Control id, const Bytes& bytes);
@@ -52,6 +54,7 @@ class MainWindow : public QWidget {
     QtWindow& mirror_;
     bool created_ = false;
     Alignment introAlignment_ = Alignment::Left;
+    std::function<void(QWindow&)> systemMove_;
     // The view's page must go before its profile, and the view before the page: members are
     // destroyed in reverse order, so the controls (the view among them) go first.
     std::unique_ptr<QWebEngineProfile> profile_;

@@ -48,10 +48,25 @@ ResultViewPage::~ResultViewPage() {
     profile()->setUrlRequestInterceptor(nullptr);
 }
 
+std::filesystem::path navigationTarget(const QUrl& url) {
+    if (!url.isLocalFile()) {
+        return {};
+    }
+    // file://localhost/<path> names the same file as file:///<path>; any other host would
+    // be a network share, which is no file of ours.
+    QUrl local = url;
+    if (local.host().compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0) {
+        local.setHost(QString());
+    }
+    if (!local.host().isEmpty()) {
+        return {};
+    }
+    return local.toLocalFile().toStdString();
+}
+
 bool ResultViewPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {
     // A thumbnail's relative link "3" arrives here resolved against the page: file:///<dir>/3.
-    const std::string target = url.toString().toStdString();
-    return onBeforeNavigate(app_, target) == Navigation::Allow;
+    return onBeforeNavigate(app_, navigationTarget(url)) == Navigation::Allow;
 }
 
 }  // namespace pel

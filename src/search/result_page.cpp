@@ -67,26 +67,6 @@ long long fileSizeOrMinusOne(const std::filesystem::path& path) {
     return ec ? -1 : static_cast<long long>(size);
 }
 
-// The view reports the page either as the plain path it was given or as a file URL
-// ("file:///dir/lstplb.html", possibly "file://localhost/...", possibly percent-encoded).
-bool isResultPage(const std::string& target, const std::string& pagePath) {
-    if (target == pagePath) {
-        return true;
-    }
-    std::string_view rest = target;
-    constexpr std::string_view kScheme = "file://";
-    if (rest.size() < kScheme.size() ||
-        findText(rest.substr(0, kScheme.size()), kScheme, 1, true) != 1) {
-        return false;
-    }
-    rest.remove_prefix(kScheme.size());
-    constexpr std::string_view kLocalhost = "localhost";
-    if (rest.substr(0, kLocalhost.size()) == kLocalhost) {
-        rest.remove_prefix(kLocalhost.size());
-    }
-    return rest == pagePath || percentDecode(rest) == pagePath;
-}
-
 // The site a thumbnail link names: its last byte as a digit 1..6. The page only ever links
 // "1" to "6"; any other last byte, 7 to 9 included, names no site and gives 0, so nothing
 // downstream can index the six slots with it.
@@ -138,11 +118,11 @@ void addResultThumbnail(AppState& app, const Text& cover, const Text& caption, c
     app.window.setVisible(Control::DisclaimerLabel, false);
 }
 
-Navigation onBeforeNavigate(AppState& app, const std::string& target) {
-    if (isResultPage(target, resultPagePath(app).string())) {
+Navigation onBeforeNavigate(AppState& app, const std::filesystem::path& target) {
+    if (target.native() == resultPagePath(app).native()) {
         return Navigation::Allow;
     }
-    const int site = siteFromTarget(target);
+    const int site = siteFromTarget(target.native());
     app.search.selectedSite.store(site);
     if (site < 1) {
         return Navigation::Refuse;

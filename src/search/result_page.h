@@ -21,9 +21,11 @@ Text resultPage(const Text& lines);
 void addResultThumbnail(AppState& app, const Text& cover, const Text& caption, const Text& digit);
 
 enum class Navigation { Allow, Refuse };
-// Before-navigate of the HTML view; `target` is the address as the view reports it (a file
-// URL for the page itself and for a clicked thumbnail's relative link).
-Navigation onBeforeNavigate(AppState& app, const std::string& target);
+// Before-navigate of the HTML view. `target` is the local file the view is about to load: the
+// page itself, or a clicked thumbnail's relative link "3" resolved beside it (<dir>/3). The
+// window turns the view's file address into this path; any other address comes as an empty
+// path and names no site.
+Navigation onBeforeNavigate(AppState& app, const std::filesystem::path& target);
 // A completed load of the result page: both files are deleted.
 void onNavigateComplete(AppState& app);
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "demo/demo_sites.h"
-#include "support/demo_expected.h"
 #include "support/app_fixture.h"
+#include "support/demo_expected.h"
 
 namespace pel::faults {
 

@@ -10,10 +10,10 @@
 #include <memory>
 
 #include "core/app_state.h"
+#include "demo/demo_sites.h"
 #include "gui/main_window.h"
 #include "gui/qt_window.h"
 #include "support/recording_shell.h"
-#include "demo/demo_sites.h"
 
 namespace pel::gui_test {
 

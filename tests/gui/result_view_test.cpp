@@ -9,6 +9,7 @@
 #include "core/fixed_texts.h"
 #include "core/no_cover_image.h"
 #include "gui/local_file_guard.h"
+#include "gui/result_view_page.h"
 #include "gui_fixture.h"
 #include "search/result_page.h"
 #include "text/encoding.h"
@@ -53,6 +54,26 @@ TEST_F(GuiTest, ThumbnailClickSelectsItsSiteAndThePageStays) {
     EXPECT_EQ(find<QLineEdit>("小说作者_编辑框")->text(), QString::fromUtf8("辰东"));
     EXPECT_EQ(window_.alignment(Control::IntroBox), Alignment::Center);
     EXPECT_EQ(view->url(), loaded);  // refused: the strip stays
+}
+
+TEST(NavigationTarget, GivesTheLocalFileOfAFileAddressAndNothingElse) {
+    const QUrl page = QUrl::fromLocalFile(QString::fromUtf8("/opt/书 架/lstplb.html"));
+    struct Case {
+        QUrl url;
+        const char* path;
+    } cases[] = {
+        {page, "/opt/书 架/lstplb.html"},
+        {page.resolved(QUrl("3")), "/opt/书 架/3"},  // a thumbnail's link
+        {QUrl("file:///opt/%E4%B9%A6%20%E6%9E%B6/lstplb.html"), "/opt/书 架/lstplb.html"},
+        {QUrl("FILE://localhost/opt/p/lstplb.html"), "/opt/p/lstplb.html"},
+        {QUrl("file://otherhost/opt/p/3"), ""},
+        {QUrl("http://127.0.0.1:9/3"), ""},
+        {QUrl("about:blank"), ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(navigationTarget(c.url), std::filesystem::path(c.path))
+            << c.url.toString().toStdString();
+    }
 }
 
 TEST(LocalFileGuardTest, LetsThePageReachOnlyItsOwnLocalFiles) {

@@ -39,11 +39,27 @@ TEST_F(GuiTest, WritesFromAWorkerThreadReachTheControlsInOrder) {
 }
 
 TEST_F(GuiTest, WritesAfterTheWindowIsGoneAreDropped) {
+    // Posted while the window exists and carried out after it is gone: the race at exit.
+    window_.setText(Control::NameBox, gbk("迟到"));
     destroyWindow();
-    std::thread worker([this] { window_.setText(Control::NameBox, gbk("迟到")); });
+    std::thread worker([this] { window_.setText(Control::AuthorBox, gbk("更迟")); });
     worker.join();
     QCoreApplication::processEvents();
+    // The mirror keeps what the routines wrote: they read their own writes back.
     EXPECT_EQ(window_.text(Control::NameBox), gbk("迟到"));
+    EXPECT_EQ(window_.text(Control::AuthorBox), gbk("更迟"));
+
+    // A window attached afterwards gets neither write: they were dropped, not held back, and
+    // later writes reach it as usual.
+    mainWindow_ = std::make_unique<MainWindow>(*app_, window_);
+    window_.attach(mainWindow_.get());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(find<QLineEdit>("小说名称_编辑框")->text(), QStringLiteral("Pelnoria"));
+    EXPECT_EQ(find<QLineEdit>("小说作者_编辑框")->text(), QStringLiteral("qorvenda"));
+    window_.setText(Control::LatestBox, gbk("准时"));
+    ASSERT_TRUE(waitFor([this] {
+        return find<QLineEdit>("小说最新_编辑框")->text() == QString::fromUtf8("准时");
+    }));
 }
 
 TEST_F(GuiTest, PictureWritesShowAndClearTheCover) {
