@@ -103,9 +103,9 @@ TEST(AddResultThumbnail, AnUnwritableDirectoryShowsTheBannerAndLoadsNothing) {
     // Tests run as root, where permissions do not stop a write: a directory under a regular
     // file cannot be written by anyone.
     AppFixture f([](AppSettings& settings) {
-        const auto blocker = settings.programDirectory / "plain-file";
+        const auto blocker = settings.pageDirectory / "plain-file";
         std::ofstream(blocker) << "x";
-        settings.programDirectory = blocker / "dir";
+        settings.pageDirectory = blocker / "dir";
     });
     AppState& app = f.app();
     f.window().setVisible(Control::DisclaimerLabel, true);
@@ -118,8 +118,8 @@ TEST(AddResultThumbnail, AnUnwritableDirectoryShowsTheBannerAndLoadsNothing) {
 
 TEST(OnBeforeNavigate, ThePageItselfIsAllowedInEitherForm) {
     AppFixture f([](AppSettings& settings) {
-        settings.programDirectory /= "with space";
-        std::filesystem::create_directories(settings.programDirectory);
+        settings.pageDirectory /= "with space";
+        std::filesystem::create_directories(settings.pageDirectory);
     });
     AppState& app = f.app();
     app.search.selectedSite = 4;
