@@ -110,8 +110,8 @@ int runProgram(const fs::path& program, const std::vector<std::string>& environm
         // Only calls that are safe after fork() in a process with threads.
         ::dup2(out, STDOUT_FILENO);
         ::dup2(out, STDERR_FILENO);
-        if (user.drop && (::setgroups(0, nullptr) != 0 || ::setgid(user.gid) != 0 ||
-                          ::setuid(user.uid) != 0)) {
+        if (user.drop &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(user.gid) != 0 || ::setuid(user.uid) != 0)) {
             ::_exit(126);
         }
         ::execve(argv[0], argv, envp.data());
