@@ -154,6 +154,7 @@ void BM_ChapterDownload(benchmark::State& state) {
 
     pel::AppSettings settings = pel::buildSettings();
     settings.programDirectory = dir;
+    settings.bookDirectory = dir;
     settings.sites.baseUrl[2] = site.baseUrl();
     settings.sites.domainMarker[2] = site.hostPort();
     settings.bannerSteps = 1;

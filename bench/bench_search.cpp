@@ -39,6 +39,7 @@ struct SearchBench {
         pel::AppSettings settings = pel::buildSettings();
         pel::demo::useDemoSites(settings, sites);
         settings.programDirectory = dir;
+        settings.pageDirectory = dir;
         settings.bannerStepMs = 1;
         app = std::make_unique<pel::AppState>(window, shell, std::move(settings));
         window.recordUserText(pel::Control::SearchBox, pel::demo::bookByRole("everywhere").name);

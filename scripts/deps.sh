@@ -21,7 +21,9 @@ PELNORIA_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config ca-certifi
     qt6-base-dev qt6-webengine-dev libgl-dev libcurl4-openssl-dev zlib1g-dev libre2-dev
     libcpp-httplib-dev fonts-noto-cjk)
 PELNORIA_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
-    curl xvfb xauth)
+    curl xvfb xauth desktop-file-utils appstream)
+# scripts/package: dpkg-shlibdeps works out the package's dependencies, with file's help.
+PELNORIA_PACKAGE_PACKAGES=(dpkg-dev file)
 
 # Qt WebEngine refuses its sandbox as root.
 pelnoria_qt_env() {

@@ -61,6 +61,10 @@ struct Watermarks {
 
 struct AppSettings {
     std::filesystem::path programDirectory;
+    // Where the result page with its picture and the books are written: the program
+    // directory unless it cannot be written (see chooseFolders).
+    std::filesystem::path pageDirectory;
+    std::filesystem::path bookDirectory;
     SiteTable sites;
     Watermarks marks;
     int bannerStepMs = 33;

@@ -7,6 +7,8 @@ namespace pel {
 AppSettings buildSettings() {
     AppSettings settings;
     settings.programDirectory = executableDirectory();
+    settings.pageDirectory = settings.programDirectory;
+    settings.bookDirectory = settings.programDirectory;
     for (int site = 1; site <= kSiteCount; ++site) {
         settings.sites.baseUrl[site] = gbk(build::kSiteUrl[site]);
         settings.sites.domainMarker[site] = gbk(build::kSiteDomain[site]);

@@ -111,7 +111,7 @@ void saveBook(AppState& app) {
     }
     const Text fileName =
         bookFileName(app.download.downloadName, app.download.downloadAuthor) + ".txt";
-    const std::filesystem::path directory = app.settings.programDirectory;
+    const std::filesystem::path directory = app.settings.bookDirectory;
     const bool written = writeWholeFile(directory / gbkToUtf8(fileName), book);
     // Shown after the write, so that it can tell whether the book is on disk.
     showBanner(app, saveOutcomeText(written, app.download.emptyChapters.load()));

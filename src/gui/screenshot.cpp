@@ -14,6 +14,38 @@
 
 namespace pel {
 
+namespace {
+
+// Clicks the thumbnail as soon as the strip shows it (a fresh profile can take the HTML view
+// seconds to load its first page), then, when asked, the download button once the click has
+// selected the site.
+void clickThumbnailOnceShown(QPointer<MainWindow> target, int index, bool thenDownload) {
+    if (!target)
+        return;
+    target->htmlView()->page()->runJavaScript(
+        QStringLiteral("(function() { var i = document.images[%1]; if (!i) return false; "
+                       "i.onclick(); return true; })()")
+            .arg(index),
+        [target, index, thenDownload](const QVariant& clicked) {
+            if (!target)
+                return;
+            if (!clicked.toBool()) {
+                QTimer::singleShot(250, target.data(), [target, index, thenDownload] {
+                    clickThumbnailOnceShown(target, index, thenDownload);
+                });
+                return;
+            }
+            if (!thenDownload)
+                return;
+            QTimer::singleShot(300, target.data(), [target] {
+                if (target)
+                    static_cast<QPushButton*>(target->control(Control::DownloadButton))->click();
+            });
+        });
+}
+
+}  // namespace
+
 void scheduleScreenshotFromEnvironment(MainWindow& window) {
     const QString file = qEnvironmentVariable("PELNORIA_SCREENSHOT");
     if (file.isEmpty())
@@ -39,24 +71,14 @@ void scheduleScreenshotFromEnvironment(MainWindow& window) {
     const int click = qEnvironmentVariableIntValue("PELNORIA_SCREENSHOT_CLICK", &ok);
     if (ok && click > 0) {
         // What a click on that thumbnail of the strip runs, a second before the picture
-        // unless PELNORIA_SCREENSHOT_CLICK_MS says when.
+        // unless PELNORIA_SCREENSHOT_CLICK_MS says when (or as soon after as it is shown).
         int clickAt = qEnvironmentVariableIntValue("PELNORIA_SCREENSHOT_CLICK_MS", &ok);
         if (!ok || clickAt < 0)
             clickAt = std::max(0, delayMs - 1000);
-        QTimer::singleShot(clickAt, &window, [target, click] {
-            if (!target)
-                return;
-            target->htmlView()->page()->runJavaScript(
-                QStringLiteral("var i = document.images[%1]; if (i) i.onclick();").arg(click - 1));
+        const bool download = qEnvironmentVariableIntValue("PELNORIA_SCREENSHOT_DOWNLOAD") == 1;
+        QTimer::singleShot(clickAt, &window, [target, click, download] {
+            clickThumbnailOnceShown(target, click - 1, download);
         });
-        if (qEnvironmentVariableIntValue("PELNORIA_SCREENSHOT_DOWNLOAD") == 1) {
-            // Then the download button, once the click has selected the site.
-            QTimer::singleShot(clickAt + 300, &window, [target] {
-                if (!target)
-                    return;
-                static_cast<QPushButton*>(target->control(Control::DownloadButton))->click();
-            });
-        }
     }
     QTimer::singleShot(delayMs, &window, [target, file] {
         if (!target)

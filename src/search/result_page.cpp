@@ -84,11 +84,11 @@ int siteFromTarget(const std::string& target) {
 }  // namespace
 
 std::filesystem::path resultPagePath(const AppState& app) {
-    return app.settings.programDirectory / "lstplb.html";
+    return app.settings.pageDirectory / "lstplb.html";
 }
 
 std::filesystem::path noCoverPicturePath(const AppState& app) {
-    return app.settings.programDirectory / "zwfm.jpg";
+    return app.settings.pageDirectory / "zwfm.jpg";
 }
 
 Text resultLine(const Text& cover, const Text& caption, const Text& digit) {

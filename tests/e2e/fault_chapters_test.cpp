@@ -119,7 +119,7 @@ TEST_F(ChapterFaultTest, BookThatCannotBeWrittenIsReportedAsASaveFailure) {
     const demo::DemoBook& book = demo::bookByRole("everywhere");
     const std::filesystem::path blocker = testing::makeTempDirectory("pelnoria-blocker") / "file";
     { std::ofstream(blocker) << "a regular file, not a directory"; }
-    auto app = makeApp([&](AppSettings& s) { s.programDirectory = blocker / "books"; });
+    auto app = makeApp([&](AppSettings& s) { s.bookDirectory = blocker / "books"; });
     const ResultSlot slot = demo::expectedSlot(sites(), book, 2);
     ASSERT_TRUE(runDownload(*app, 2, slot));
     EXPECT_EQ(outcomesShown(app->window()), std::vector<std::string>{"保存失败"});

@@ -28,6 +28,8 @@ void GuiTest::SetUp() {
     AppSettings settings = buildSettings();
     demo::useDemoSites(settings, sites_);
     settings.programDirectory = dir_;
+    settings.pageDirectory = dir_;
+    settings.bookDirectory = dir_;
     settings.bannerStepMs = 1;
     settings.chapterRetryPausesMs = {1, 1};
     app_ = std::make_unique<AppState>(window_, shell_, std::move(settings));

@@ -103,9 +103,9 @@ TEST(AddResultThumbnail, AnUnwritableDirectoryShowsTheBannerAndLoadsNothing) {
     // Tests run as root, where permissions do not stop a write: a directory under a regular
     // file cannot be written by anyone.
     AppFixture f([](AppSettings& settings) {
-        const auto blocker = settings.programDirectory / "plain-file";
+        const auto blocker = settings.pageDirectory / "plain-file";
         std::ofstream(blocker) << "x";
-        settings.programDirectory = blocker / "dir";
+        settings.pageDirectory = blocker / "dir";
     });
     AppState& app = f.app();
     f.window().setVisible(Control::DisclaimerLabel, true);

@@ -32,6 +32,8 @@ std::filesystem::path makeTempDirectory(const std::string& prefix) {
 AppSettings testSettings(const std::filesystem::path& dir) {
     AppSettings settings = buildSettings();
     settings.programDirectory = dir;
+    settings.pageDirectory = dir;
+    settings.bookDirectory = dir;
     settings.bannerStepMs = 1;
     settings.chapterRetryPausesMs = {1, 2};
     settings.net.connectTimeoutMs = 2000;

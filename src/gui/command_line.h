@@ -1,0 +1,23 @@
+// The program's command line: --help, --version, --sites FILE and --demo.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace pel {
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, Error };
+    Action action = Action::Run;
+    bool demo = false;  // --demo: every site file is ignored
+    QString sitesFile;  // --sites FILE; empty when not given
+    // The help text or the version line (for stdout), or the error (for stderr).
+    QString output;
+};
+
+// Reads the arguments (the program's name first). Needs a QCoreApplication, as the help
+// text names the program from it. --help and --version win over anything else on the line,
+// so that they work even beside options only the window's toolkit knows.
+CommandLine parseCommandLine(const QStringList& arguments);
+
+}  // namespace pel
