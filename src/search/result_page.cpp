@@ -129,8 +129,9 @@ Navigation onBeforeNavigate(AppState& app, const std::filesystem::path& target) 
     }
     const ResultSlot slot = app.search.resultSlots[site].get();
     if (slot.coverUrl != noCoverFileName()) {
-        // Only web addresses are fetched; anything else clears the box like a failed fetch.
-        const bool web = isWebAddress(slot.coverUrl);
+        // Only what fetchPage sends is fetched (http, https, or no scheme); any other scheme
+        // clears the box like a failed fetch.
+        const bool web = isFetchableAddress(slot.coverUrl);
         app.window.setPicture(Control::CoverBox, web ? app.fetch(slot.coverUrl) : Bytes{});
     } else {
         app.window.setPicture(Control::CoverBox, noCoverImage());

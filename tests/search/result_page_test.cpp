@@ -177,6 +177,13 @@ TEST(OnBeforeNavigate, AClickSelectsTheSiteFillsTheBoxesAndStaysOnThePage) {
     ASSERT_EQ(pictures.size(), 3u);
     EXPECT_TRUE(pictures[2].bytes.empty());
     EXPECT_EQ(f.window().text(Control::NameBox), "");
+
+    // A cover address without a scheme is fetched as plain http.
+    app.search.resultSlots[6].set({"http://b/6/", "", "", "", web.host() + "/cover/3.jpg", ""});
+    EXPECT_EQ(onBeforeNavigate(app, f.dir() / "6"), Navigation::Refuse);
+    pictures = writesTo(f.window(), Control::CoverBox, Property::Picture);
+    ASSERT_EQ(pictures.size(), 4u);
+    EXPECT_EQ(pictures[3].bytes, picture);
 }
 
 }  // namespace
