@@ -63,6 +63,7 @@ struct DemoSites::Impl {
     std::mutex hostileMutex;
     int hostileSite = 0;
     std::string hostilePrefix;
+    int hostilePages = kBookPageForm | kIndexPageForm;
 
     // The filler of the huge pages, built once per size: tens of megabytes per request would
     // cost more than the program's reading of them.
@@ -173,9 +174,10 @@ void DemoSites::Impl::handle(int site, const httplib::Request& hreq, httplib::Re
 }
 
 void DemoSites::Impl::applyPageFaults(int site, const DemoContext& ctx, DemoResponse& res) {
-    if ((res.pageForms & (kBookPageForm | kIndexPageForm)) != 0) {
+    {
         std::lock_guard lock(hostileMutex);
-        if (site != 0 && hostileSite == site && !hostilePrefix.empty()) {
+        if ((res.pageForms & hostilePages) != 0 && site != 0 && hostileSite == site &&
+            !hostilePrefix.empty()) {
             res.body = replaceBytes(res.body, ctx.baseUrl[site], hostilePrefix);
         }
     }
@@ -363,10 +365,11 @@ void DemoSites::setAnnouncedAddress(const std::string& utf8Address) {
     impl_->addressChosen = true;
 }
 
-void DemoSites::setHostileLinks(int site, const std::string& prefix) {
+void DemoSites::setHostileLinks(int site, const std::string& prefix, int pageForms) {
     std::lock_guard lock(impl_->hostileMutex);
     impl_->hostileSite = site;
     impl_->hostilePrefix = prefix;
+    impl_->hostilePages = pageForms;
 }
 
 long DemoSites::requestCount() const {

@@ -77,10 +77,12 @@ class DemoSites {
     void setAnnouncedVersion(const std::string& utf8Version);
     void setAnnouncedAddress(const std::string& utf8Address);  // empty: no address field
 
-    // Book and index pages of the site name their links (book, cover, chapter, download
-    // addresses) with `prefix` in place of baseUrl(site): "file:///some/dir", "ftp://...",
-    // "javascript:...". An empty prefix or site 0 turns it off.
-    void setHostileLinks(int site, const std::string& prefix);
+    // The pages of the forms in `pageForms` (by default book and index pages) of the site name
+    // their links (hit, book, cover, chapter, download addresses) with `prefix` in place of
+    // baseUrl(site): "file:///some/dir", "ftp://...", "javascript:...", or domainMarker(site)
+    // for links without a scheme. An empty prefix or site 0 turns it off.
+    void setHostileLinks(int site, const std::string& prefix,
+                         int pageForms = kBookPageForm | kIndexPageForm);
 
     // Requests served so far (all sites), for tests that count them.
     long requestCount() const;

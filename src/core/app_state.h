@@ -103,6 +103,15 @@ struct SearchState {
     std::atomic<int> searchProgress{0};
 
     std::atomic<int> selectedSite{0};
+
+    // The cover of the latest thumbnail click, fetched off the window thread. Every click
+    // takes the next generation; a fetch shows its picture, under this lock, only while its
+    // generation is still the newest, so a later click wins over an earlier fetch.
+    struct CoverRequest {
+        int generation = 0;
+        Text url;
+    };
+    Guarded<CoverRequest> clickedCover;
 };
 
 // The running download. Written by the download start before the launcher starts and only

@@ -252,6 +252,9 @@ void MainWindow::applyText(Control id, const QString& text) {
         label->setText(text);
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         edit->setText(text);
+        // setText leaves the cursor at the end, which scrolls a text wider than the box to
+        // its tail; a name, an author or a chapter title reads from its beginning.
+        edit->setCursorPosition(0);
     } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
         box->setPlainText(text);
         applyIntroAlignment();  // the alignment belongs to the box, not to one text

@@ -18,28 +18,6 @@ namespace {
 // zero) leaves the buffer as it was, 5000 blanks.
 constexpr std::size_t kHeaderBufferBytes = 5000;
 
-// True when the address names a scheme other than http and https ("file:", "ftp://",
-// "javascript:", "mailto:"). Such an address must not be fetched: put behind "http://" like a
-// scheme-less one, its scheme would be taken for a host name (a lookup of "file" or "ftp") or
-// its user part skipped to reach the host after it. A host followed by its port
-// ("127.0.0.1:8080/x", "localhost:8080/x") has a digit after the colon and is no scheme.
-bool hasForeignScheme(std::string_view url) {
-    std::size_t i = 0;
-    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (url.empty() || !letter(url[0])) {
-        return false;
-    }
-    while (i < url.size() &&
-           (letter(url[i]) || digit(url[i]) || url[i] == '+' || url[i] == '-' || url[i] == '.')) {
-        ++i;
-    }
-    if (i >= url.size() || url[i] != ':') {
-        return false;
-    }
-    return i + 1 >= url.size() || !digit(url[i + 1]);
-}
-
 // The agent as a single line: curl sends it only when the block has no User-Agent line, and
 // a line break in it must not start a header of its own.
 Text singleLine(const Text& text) {
@@ -54,7 +32,8 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
     const WebScheme scheme = webScheme(url);
     const bool secure = scheme == WebScheme::Https;
     const bool hasScheme = scheme != WebScheme::None;
-    if (!hasScheme && hasForeignScheme(url)) {
+    // Another scheme is refused, and no scheme at all means plain http.
+    if (!isFetchableAddress(url)) {
         return {};  // nothing is sent: the caller's arguments stay as they were
     }
     const net::RequestTarget target = net::requestTarget(hasScheme ? url : "http://" + url);

@@ -44,6 +44,35 @@ int leadingInteger(std::string_view text) {
     return static_cast<int>(value);
 }
 
+bool isAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// True when the address begins with a scheme of any name: letters, digits, "+", "-" and "."
+// after a leading letter, then ":". A host followed by its port ("127.0.0.1:8080/x",
+// "localhost:8080") has only digits after the colon, up to the end or the path, and is no
+// scheme; "javascript:1;x" or "mailto:a@b" are.
+bool hasSchemeName(std::string_view url) {
+    if (url.empty() || !isAsciiLetter(url[0])) {
+        return false;
+    }
+    std::size_t i = 1;
+    while (i < url.size() && (isAsciiLetter(url[i]) || isAsciiDigit(url[i]) || url[i] == '+' ||
+                              url[i] == '-' || url[i] == '.')) {
+        ++i;
+    }
+    if (i >= url.size() || url[i] != ':') {
+        return false;
+    }
+    std::size_t digits = i + 1;
+    while (digits < url.size() && isAsciiDigit(url[digits])) {
+        ++digits;
+    }
+    const bool port = digits > i + 1 && (digits == url.size() || url[digits] == '/' ||
+                                         url[digits] == '?' || url[digits] == '#');
+    return !port;
+}
+
 }  // namespace
 
 WebScheme webScheme(std::string_view url) {
@@ -55,6 +84,12 @@ WebScheme webScheme(std::string_view url) {
 
 bool isWebAddress(std::string_view url) {
     return webScheme(url) != WebScheme::None;
+}
+
+bool isFetchableAddress(std::string_view url) {
+    // Put behind "http://", another scheme would be taken for a host name (a lookup of "file"
+    // or "ftp") or its user part skipped to reach the host after it ("mailto:a@host").
+    return !url.empty() && (isWebAddress(url) || !hasSchemeName(url));
 }
 
 Text urlHost(const Text& url, bool keepPort) {

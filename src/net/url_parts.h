@@ -1,4 +1,4 @@
-// URL decomposition as fetchPage uses it, and the test for a web address.
+// URL decomposition as fetchPage uses it, and the tests for a web and a fetchable address.
 #pragma once
 
 #include <string_view>
@@ -12,6 +12,10 @@ enum class WebScheme { None, Http, Https };
 WebScheme webScheme(std::string_view url);
 // True for an http:// or https:// address.
 bool isWebAddress(std::string_view url);
+// True for an address that fetchPage sends: an http:// or https:// one, or one without a
+// scheme ("host/path", "host:port/path"), which goes out as plain http. False for the empty
+// text and for any other scheme ("file:", "ftp://", "javascript:", "mailto:").
+bool isFetchableAddress(std::string_view url);
 
 // Host name, lower-cased; with keepPort, followed by ":" and the port when the URL has one.
 Text urlHost(const Text& url, bool keepPort = false);

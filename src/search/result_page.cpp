@@ -1,5 +1,6 @@
 #include "search/result_page.h"
 
+#include <climits>
 #include <system_error>
 
 #include "core/file_write.h"
@@ -81,6 +82,47 @@ int siteFromTarget(const std::string& target) {
     return last - '0';
 }
 
+// The body of a cover fetch thread: fetches the cover of click `generation` and shows it
+// unless a later click came in the meantime.
+void fetchClickedCover(AppState& app, int generation) {
+    using CoverRequest = SearchState::CoverRequest;
+    const Text url = app.search.clickedCover.with([&](const CoverRequest& request) {
+        return request.generation == generation ? request.url : Text{};
+    });
+    if (url.empty()) {
+        return;  // a later click came before this thread started
+    }
+    const Bytes picture = app.fetch(url);
+    if (picture.empty()) {
+        return;  // a failed fetch leaves the box cleared, as the click left it
+    }
+    app.search.clickedCover.with([&](const CoverRequest& request) {
+        if (request.generation == generation) {
+            app.window.setPicture(Control::CoverBox, picture);
+        }
+    });
+}
+
+// The cover box of a click: the built-in picture for "zwfm.jpg"; otherwise the box is cleared
+// at once and the cover, when fetchPage can send its address (http, https, or no scheme),
+// is fetched on a thread of its own, so that a slow cover server never holds the window.
+void showClickedCover(AppState& app, const Text& coverUrl) {
+    using CoverRequest = SearchState::CoverRequest;
+    const bool builtIn = coverUrl == noCoverFileName();
+    const bool fetch = !builtIn && isFetchableAddress(coverUrl);
+    // The box is written under the request's lock, so an earlier fetch that is about to
+    // show its picture either does so before this click or not at all.
+    const int generation = app.search.clickedCover.with([&](CoverRequest& request) {
+        request.generation = request.generation == INT_MAX ? 1 : request.generation + 1;
+        request.url = fetch ? coverUrl : Text{};
+        app.window.setPicture(Control::CoverBox, builtIn ? noCoverImage() : Bytes{});
+        return request.generation;
+    });
+    if (fetch) {
+        app.startThread(&fetchClickedCover, generation);
+    }
+}
+
 }  // namespace
 
 std::filesystem::path resultPagePath(const AppState& app) {
@@ -128,13 +170,7 @@ Navigation onBeforeNavigate(AppState& app, const std::filesystem::path& target) 
         return Navigation::Refuse;
     }
     const ResultSlot slot = app.search.resultSlots[site].get();
-    if (slot.coverUrl != noCoverFileName()) {
-        // Only web addresses are fetched; anything else clears the box like a failed fetch.
-        const bool web = isWebAddress(slot.coverUrl);
-        app.window.setPicture(Control::CoverBox, web ? app.fetch(slot.coverUrl) : Bytes{});
-    } else {
-        app.window.setPicture(Control::CoverBox, noCoverImage());
-    }
+    showClickedCover(app, slot.coverUrl);
     app.window.setText(Control::NameBox, slot.name);
     app.window.setText(Control::AuthorBox, slot.author);
     app.window.setText(Control::LatestBox, slot.latestChapter);

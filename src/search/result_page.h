@@ -24,7 +24,8 @@ enum class Navigation { Allow, Refuse };
 // Before-navigate of the HTML view. `target` is the local file the view is about to load: the
 // page itself, or a clicked thumbnail's relative link "3" resolved beside it (<dir>/3). The
 // window turns the view's file address into this path; any other address comes as an empty
-// path and names no site.
+// path and names no site. A click fills the detail boxes at once; its cover is fetched on a
+// thread of its own and shown when it arrives, unless a later click came first.
 Navigation onBeforeNavigate(AppState& app, const std::filesystem::path& target);
 // A completed load of the result page: both files are deleted.
 void onNavigateComplete(AppState& app);

@@ -14,7 +14,7 @@ SearchProgressGuard::~SearchProgressGuard() {
 }
 
 Text fetchForeignText(AppState& app, const Text& url) {
-    if (!isWebAddress(url)) {
+    if (!isFetchableAddress(url)) {
         return {};
     }
     return textFromBytes(app.fetch(url));

@@ -19,8 +19,9 @@ class SearchProgressGuard {
 };
 
 // GET of an address that may come from a foreign page, as text up to its first zero byte.
-// Anything that is not an http or https address gives the empty text without a request, so
-// a hostile page cannot point the worker at a local file or another protocol.
+// An address without a scheme goes out as plain http, as fetchPage sends it; one with any
+// scheme but http and https gives the empty text without a request, so a hostile page cannot
+// point the worker at a local file or another protocol.
 Text fetchForeignText(AppState& app, const Text& url);
 
 // Replaces one field of the slot in one locked write, so a reader never sees it half-written.

@@ -179,6 +179,43 @@ TEST_F(SearchFaultTest, InvalidByteSequencesAreKeptAsCutAndTheBookIsSaved) {
     }
 }
 
+// A site that writes its links without a scheme (search hit, book, cover, index, chapter and
+// download addresses): they go out as plain http, and the book is found and downloaded.
+TEST_F(SearchFaultTest, LinksWithoutASchemeAreFetchedAsHttp) {
+    const auto withoutScheme = [](const Text& url) {
+        return url.rfind("http://", 0) == 0 ? url.substr(7) : url;
+    };
+    for (int site = 1; site <= 6; ++site) {
+        SCOPED_TRACE(site);
+        // Site 5's index pattern itself reads chapter links that begin with "http://".
+        const int forms =
+            demo::kSearchPageForm | demo::kBookPageForm | (site == 5 ? 0 : demo::kIndexPageForm);
+        sites().setHostileLinks(site, sites().domainMarker(site), forms);
+        auto app = shortLimitApp();
+        ASSERT_TRUE(runSearch(*app, kBook.name));
+        expectSearchEnded(*app);
+        ResultSlot want = demo::expectedSlot(sites(), kBook, site);
+        const ResultSlot got = app->app().search.resultSlots[site].get();
+        EXPECT_EQ(gbkToUtf8(got.name), gbkToUtf8(want.name));
+        EXPECT_EQ(gbkToUtf8(got.introduction), gbkToUtf8(want.introduction));
+        EXPECT_EQ(withoutScheme(got.coverUrl), withoutScheme(want.coverUrl));
+        EXPECT_EQ(got.bookUrl, withoutScheme(want.bookUrl));
+        {
+            std::lock_guard lock(app->app().search.thumbnailMutex);
+            EXPECT_NE(app->app().search.resultListHtml.find("location.href='" + decimal(site)),
+                      std::string::npos);
+        }
+        if (site == 1) {
+            continue;  // its book is a link for the browser, which gets web addresses only
+        }
+        auto downloader = shortLimitApp();
+        ASSERT_TRUE(runDownload(*downloader, site, got));
+        EXPECT_EQ(outcomesShown(downloader->window()), std::vector<std::string>{"保存成功"});
+        // Compared whole, not printed: the book runs to many kilobytes.
+        EXPECT_TRUE(savedBook(*downloader, got) == demo::expectedBookFile(kBook));
+    }
+}
+
 // Links to a local file, to other schemes and to script: never fetched, never handed to the
 // shell, escaped on the result page.
 TEST_F(SearchFaultTest, LinksToOtherSchemesAreNeverFollowed) {

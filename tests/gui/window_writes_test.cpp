@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QWebEngineView>
+#include <string>
 #include <thread>
 
 #include "core/no_cover_image.h"
@@ -99,6 +100,35 @@ TEST_F(GuiTest, IntroductionAlignmentBelongsToTheBox) {
     EXPECT_GT(firstLineLeft(box), 100);
     window_.setAlignment(Control::IntroBox, Alignment::Left);
     ASSERT_TRUE(waitFor([box] { return firstLineLeft(box) < 20; }));
+}
+
+// A text wider than its box shows its beginning, not its tail: the cursor stays at the start
+// after a write, and with it the text's visible part.
+TEST_F(GuiTest, ALongTextWrittenToALineBoxShowsItsBeginning) {
+    std::string title;
+    for (int i = 0; i < 8; ++i)
+        title += "一二三四五六七八九十百千";
+    const QString expected = QString::fromUtf8(title);
+    ASSERT_EQ(expected.size(), 96);
+    struct Case {
+        Control control;
+        const char* name;
+    } cases[] = {
+        {Control::NameBox, "小说名称_编辑框"},
+        {Control::AuthorBox, "小说作者_编辑框"},
+        {Control::LatestBox, "小说最新_编辑框"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* box = find<QLineEdit>(c.name);
+        ASSERT_NE(box, nullptr);
+        window_.setText(c.control, gbk(title));
+        ASSERT_TRUE(waitFor([&] { return box->text() == expected; }));
+        ASSERT_GT(box->fontMetrics().horizontalAdvance(expected), box->width());
+        EXPECT_EQ(box->cursorPosition(), 0);
+        box->grab();  // a paint lays the text out and scrolls it to the cursor
+        EXPECT_LT(box->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), box->width() / 4);
+    }
 }
 
 }  // namespace

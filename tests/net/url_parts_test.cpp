@@ -47,5 +47,33 @@ TEST(UrlParts, WebScheme) {
     }
 }
 
+TEST(UrlParts, FetchableAddress) {
+    struct Case {
+        const char* url;
+        bool fetchable;
+    };
+    const Case cases[] = {
+        {"http://h/x", true},
+        {"HTTPS://h/x", true},
+        {"h/x", true},
+        {"127.0.0.1:8080/x", true},
+        {"localhost:8080", true},
+        {"h:80?q=1", true},
+        {"file:///x", false},
+        {"FILE:///x", false},
+        {"ftp://h/x", false},
+        {"javascript:x", false},
+        {"javascript:1;x", false},
+        {"mailto:", false},
+        {"mailto:a@h:80/x", false},
+        {"h:80x/y", false},
+        {"http:/h", false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(isFetchableAddress(c.url), c.fetchable) << c.url;
+    }
+}
+
 }  // namespace
 }  // namespace pel

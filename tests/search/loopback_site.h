@@ -1,5 +1,6 @@
 // A small web site on a loopback port for the search and update tests: fixed bodies by path,
-// and a log of every request target as it arrived (path and raw query).
+// a log of every request target as it arrived (path and raw query), and paths whose answers
+// wait until the test releases them.
 #pragma once
 
 #include <arpa/inet.h>
@@ -9,8 +10,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,8 +29,13 @@ class LoopbackSite {
 
     LoopbackSite() {
         server_.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-            std::lock_guard lock(mutex_);
+            std::unique_lock lock(mutex_);
             targets_.push_back(req.target);
+            if (held_.count(req.path) != 0) {
+                ++waiting_[req.path];
+                released_.wait(lock, [&] { return held_.count(req.path) == 0; });
+                --waiting_[req.path];
+            }
             const auto page = pages_.find(req.path);
             if (page == pages_.end()) {
                 res.status = 404;
@@ -44,6 +52,11 @@ class LoopbackSite {
         }
     }
     ~LoopbackSite() {
+        {
+            std::lock_guard lock(mutex_);
+            held_.clear();
+        }
+        released_.notify_all();
         server_.stop();
         thread_.join();
     }
@@ -61,6 +74,24 @@ class LoopbackSite {
         std::lock_guard lock(mutex_);
         return targets_;
     }
+    // Requests for `path` are held unanswered until release(path) (or the site's end).
+    void hold(const std::string& path) {
+        std::lock_guard lock(mutex_);
+        held_.insert(path);
+    }
+    void release(const std::string& path) {
+        {
+            std::lock_guard lock(mutex_);
+            held_.erase(path);
+        }
+        released_.notify_all();
+    }
+    // How many requests for `path` are held right now.
+    int waiting(const std::string& path) const {
+        std::lock_guard lock(mutex_);
+        const auto count = waiting_.find(path);
+        return count == waiting_.end() ? 0 : count->second;
+    }
 
   private:
     httplib::Server server_;
@@ -69,6 +100,9 @@ class LoopbackSite {
     mutable std::mutex mutex_;
     std::map<std::string, Page> pages_;
     std::vector<std::string> targets_;
+    std::set<std::string> held_;
+    std::map<std::string, int> waiting_;
+    std::condition_variable released_;
 };
 
 // An address on which nothing answers: a loopback port that was bound, never listened on,

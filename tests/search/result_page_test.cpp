@@ -140,10 +140,17 @@ TEST(OnBeforeNavigate, ATargetThatNamesNoSiteClearsTheSelectionAndTouchesNoBox) 
     EXPECT_TRUE(f.window().writes().empty());
 }
 
+// The picture of the cover box's last write, or "(none)" when there was none.
+Bytes lastPicture(const RecordingWindow& window) {
+    const auto pictures = writesTo(window, Control::CoverBox, Property::Picture);
+    return pictures.empty() ? Bytes("(none)") : pictures.back().bytes;
+}
+
+const Bytes kPicture = std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
+
 TEST(OnBeforeNavigate, AClickSelectsTheSiteFillsTheBoxesAndStaysOnThePage) {
     LoopbackSite web;
-    const Bytes picture = std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
-    web.serve("/cover/3.jpg", picture);
+    web.serve("/cover/3.jpg", kPicture);
     AppFixture f;
     AppState& app = f.app();
     app.search.resultSlots[3].set({"http://b/3/", gbk("林三"), gbk("星河"), gbk("第九章"),
@@ -151,6 +158,8 @@ TEST(OnBeforeNavigate, AClickSelectsTheSiteFillsTheBoxesAndStaysOnThePage) {
     app.search.resultSlots[4].set({"http://b/4/", gbk("林四"), gbk("月海"), gbk("第十章"),
                                    noCoverFileName(), gbk("一段简介")});
     app.search.resultSlots[5].set({"http://b/5/", "", "", "", "file:///etc/hostname", ""});
+    app.search.resultSlots[6].set({"http://b/6/", "", "", "", web.host() + "/cover/3.jpg", ""});
+    app.search.resultSlots[2].set({"http://b/2/", "", "", "", testing::deadBase() + "/c.jpg", ""});
 
     EXPECT_EQ(onBeforeNavigate(app, f.dir() / "3"), Navigation::Refuse);
     EXPECT_EQ(app.search.selectedSite.load(), 3);
@@ -159,24 +168,78 @@ TEST(OnBeforeNavigate, AClickSelectsTheSiteFillsTheBoxesAndStaysOnThePage) {
     EXPECT_EQ(f.window().text(Control::LatestBox), gbk("第九章"));
     EXPECT_EQ(f.window().text(Control::IntroBox), noIntroText());
     EXPECT_EQ(f.window().alignment(Control::IntroBox), Alignment::Center);
-    auto pictures = writesTo(f.window(), Control::CoverBox, Property::Picture);
-    ASSERT_EQ(pictures.size(), 1u);
-    EXPECT_EQ(pictures[0].bytes, picture);
+    ASSERT_TRUE(testing::waitUntil([&] { return lastPicture(f.window()) == kPicture; }));
 
     EXPECT_EQ(onBeforeNavigate(app, f.dir() / "4"), Navigation::Refuse);
     EXPECT_EQ(app.search.selectedSite.load(), 4);
     EXPECT_EQ(f.window().text(Control::IntroBox), gbk("一段简介"));
     EXPECT_EQ(f.window().alignment(Control::IntroBox), Alignment::Left);
-    pictures = writesTo(f.window(), Control::CoverBox, Property::Picture);
-    ASSERT_EQ(pictures.size(), 2u);
-    EXPECT_EQ(pictures[1].bytes, noCoverImage());
+    EXPECT_EQ(lastPicture(f.window()), noCoverImage());
 
-    // A cover that is no web address is not fetched: the box is cleared as on a failed fetch.
-    EXPECT_EQ(onBeforeNavigate(app, f.dir() / "5"), Navigation::Refuse);
-    pictures = writesTo(f.window(), Control::CoverBox, Property::Picture);
-    ASSERT_EQ(pictures.size(), 3u);
-    EXPECT_TRUE(pictures[2].bytes.empty());
-    EXPECT_EQ(f.window().text(Control::NameBox), "");
+    // A cover address without a scheme is fetched as plain http.
+    EXPECT_EQ(onBeforeNavigate(app, f.dir() / "6"), Navigation::Refuse);
+    ASSERT_TRUE(testing::waitUntil([&] { return lastPicture(f.window()) == kPicture; }));
+
+    // A cover of another scheme is not fetched, and one that cannot be fetched gives nothing:
+    // both leave the box cleared.
+    for (const char* target : {"5", "2"}) {
+        SCOPED_TRACE(target);
+        f.window().clear();
+        EXPECT_EQ(onBeforeNavigate(app, f.dir() / target), Navigation::Refuse);
+        ASSERT_TRUE(f.waitIdle());
+        const auto pictures = writesTo(f.window(), Control::CoverBox, Property::Picture);
+        ASSERT_EQ(pictures.size(), 1u);
+        EXPECT_TRUE(pictures[0].bytes.empty());
+        EXPECT_EQ(f.window().text(Control::NameBox), "");
+    }
+}
+
+// The cover is fetched off the window thread: the click has returned, with the boxes filled
+// and the picture box cleared, while the cover server still holds the request; the picture
+// follows once the server answers.
+TEST(OnBeforeNavigate, TheClickReturnsWhileItsCoverIsStillOnItsWay) {
+    LoopbackSite web;
+    web.serve("/cover/slow.jpg", kPicture);
+    web.hold("/cover/slow.jpg");
+    AppFixture f;
+    AppState& app = f.app();
+    app.search.resultSlots[3].set({"http://b/3/", gbk("林三"), gbk("星河"), gbk("第九章"),
+                                   web.base() + "/cover/slow.jpg", gbk("一段简介")});
+
+    EXPECT_EQ(onBeforeNavigate(app, f.dir() / "3"), Navigation::Refuse);
+    EXPECT_EQ(f.window().text(Control::NameBox), gbk("星河"));
+    EXPECT_EQ(f.window().text(Control::IntroBox), gbk("一段简介"));
+    ASSERT_TRUE(testing::waitUntil([&] { return web.waiting("/cover/slow.jpg") == 1; }));
+    EXPECT_EQ(lastPicture(f.window()), Bytes());
+
+    web.release("/cover/slow.jpg");
+    ASSERT_TRUE(testing::waitUntil([&] { return lastPicture(f.window()) == kPicture; }));
+}
+
+// Two clicks whose covers arrive in the other order: the second click's picture stays.
+TEST(OnBeforeNavigate, ALaterClickWinsOverAnEarlierCoverStillOnItsWay) {
+    const Bytes first = kPicture + "first";
+    const Bytes second = kPicture + "second";
+    LoopbackSite web;
+    web.serve("/cover/first.jpg", first);
+    web.serve("/cover/second.jpg", second);
+    web.hold("/cover/first.jpg");
+    AppFixture f;
+    AppState& app = f.app();
+    app.search.resultSlots[3].set({"", "", "", "", web.base() + "/cover/first.jpg", ""});
+    app.search.resultSlots[4].set({"", "", "", "", web.base() + "/cover/second.jpg", ""});
+
+    onBeforeNavigate(app, f.dir() / "3");
+    ASSERT_TRUE(testing::waitUntil([&] { return web.waiting("/cover/first.jpg") == 1; }));
+    onBeforeNavigate(app, f.dir() / "4");
+    ASSERT_TRUE(testing::waitUntil([&] { return lastPicture(f.window()) == second; }));
+
+    web.release("/cover/first.jpg");
+    ASSERT_TRUE(f.waitIdle());  // the first fetch has its answer and has ended
+    EXPECT_EQ(lastPicture(f.window()), second);
+    for (const PropertyWrite& w : writesTo(f.window(), Control::CoverBox, Property::Picture)) {
+        EXPECT_NE(w.bytes, first);
+    }
 }
 
 }  // namespace

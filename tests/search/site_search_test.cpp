@@ -378,6 +378,48 @@ TEST(SiteSearch, FillsEachSiteSlotAsItsPagesSay) {
     }
 }
 
+// A link without a scheme is fetched as plain http, as fetchPage sends it; a link of any
+// other scheme is never fetched. Site 2's hit and its cover probe, and site 1's hit.
+TEST(SiteSearch, LinksWithoutASchemeAreFetchedAndOtherSchemesAreNot) {
+    struct Form {
+        std::string link;  // the hit, with {BASE} and {HOST}
+        bool fetched;
+    };
+    const Form forms[] = {
+        {"{BASE}/book/2.html", true}, {"{HOST}/book/2.html", true}, {"file:///book/2.html", false},
+        {"javascript:x", false},      {"mailto:", false},
+    };
+    for (const Form& form : forms) {
+        SiteCase c{"site 2 hit " + form.link,
+                   2,
+                   {{kSearch2,
+                     "<tr><td class=\"odd\"><a href=\"" + form.link + "\">星河</a></td></tr>\r\n"},
+                    {"/book/2.html", site2Book("{HOST}/abs/2.jpg")},
+                    {"/abs/2.jpg", "<h1>找不到文件</h1>", 404}},
+                   !form.fetched,
+                   {},
+                   ""};
+        if (form.fetched) {
+            // The probe of the scheme-less cover found it missing.
+            c.slot = {form.link, "林一", "星河", "第九章归来", "zwfm.jpg", "一段简介"};
+            c.caption = "笔趣：《星河》作者：林一";
+        }
+        checkCase(c);
+    }
+
+    std::string site1Search = kSite1Search;
+    site1Search.replace(site1Search.find("{BASE}"), 6, "{HOST}");
+    checkCase({"site 1 hit without a scheme",
+               1,
+               {{"/index.php", site1Search},
+                {"/book/1.html", kSite1Book},
+                {"/download.php", kSite1Download}},
+               false,
+               {"{BASE}/files/77.txt", "林 一", "星 河", "- - - 已 完 本 - - -",
+                "{BASE}/files/1s.jpg", "第一段第二段第三段完"},
+               "知轩：《星 河》 作者：林 一"});
+}
+
 TEST(SiteSearch, SendsTheKeywordPercentEncodedByteByByte) {
     struct Case {
         int site;
