@@ -59,6 +59,9 @@ struct Watermarks {
     Text site4MobileHost;  // lower case; the cleaner derives the capitalised form
 };
 
+// Makes a detached thread that runs body; false, and body never runs, when none could be made.
+using ThreadStarter = std::function<bool(std::function<void()>)>;
+
 struct AppSettings {
     std::filesystem::path programDirectory;
     SiteTable sites;
@@ -69,6 +72,8 @@ struct AppSettings {
     int maxChapterWorkers = 100;
     NetLimits net;
     int winHttpTimeoutSeconds = 0;  // 0: the client's own default of 30 s per phase
+    // How threads are made; empty means startDetachedThread. Tests put in one that refuses.
+    ThreadStarter threadStarter;
 };
 
 // The build's site table and watermarks (the demo build leaves the addresses empty: main()
@@ -124,6 +129,8 @@ struct DownloadState {
 // Every detached thread of the program, counted so that the exit can wait for them.
 class ThreadRegistry {
   public:
+    explicit ThreadRegistry(ThreadStarter starter = {});
+
     // Runs body on a new detached thread, counted until it returns. False, and body never
     // runs, when shutting down or when no thread could be made.
     bool start(std::function<void()> body);
@@ -140,6 +147,7 @@ class ThreadRegistry {
 
   private:
     void finished();
+    const ThreadStarter starter_;
     mutable std::mutex mutex_;
     std::condition_variable done_;
     int live_ = 0;
@@ -166,8 +174,10 @@ class AppState {
     ThreadRegistry threads;
 
     // Starts entry(*this, param) on a new detached thread at once. An exception leaving the
-    // entry is swallowed on that thread.
-    void startThread(ThreadEntry entry, int param);
+    // entry is swallowed on that thread. False, and the entry never runs, when no thread could
+    // be made or the program is closing: the caller then ends what the thread would have
+    // ended.
+    bool startThread(ThreadEntry entry, int param);
 
     // fetchPage with the URL and method alone, through the cookie jar and the limits.
     Bytes fetch(const Text& url, int method = 0);

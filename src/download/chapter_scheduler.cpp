@@ -1,6 +1,7 @@
 #include "download/chapter_scheduler.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/file_write.h"
 #include "core/status_banner.h"
@@ -55,6 +56,33 @@ Text bookFileName(const Text& name, const Text& author) {
     return fileName;
 }
 
+namespace {
+
+const Text& chapterTitle(AppState& app, int chapter) {
+    return app.download.chapterTable.chapterTitles[chapter - 1];
+}
+
+// The end of chapter i, whether its worker ran or no thread could be made for it: the record
+// stored, the counters moved on, the progress shown, and the book saved by the last one.
+void finishChapter(AppState& app, int chapter, Text record) {
+    const int count = app.download.chapterCount.load();
+    // Stored before the increment: the worker that completes the count sees every record.
+    app.download.chapterTable.chapterTexts[chapter - 1] = std::move(record);
+    const int done = app.download.chaptersDone.fetch_add(1) + 1;
+    {
+        // Decremented under the lock so the launcher cannot miss the wake-up.
+        std::lock_guard lock(app.download.workerSlotMutex);
+        app.download.activeWorkers.fetch_sub(1);
+    }
+    app.download.workerSlotFreed.notify_all();
+    app.window.setWidth(Control::ProgressFill, progressFillWidth(done, count));
+    showProgress(app, done, count);
+    if (done == count)
+        saveBook(app);
+}
+
+}  // namespace
+
 void chapterLauncher(AppState& app, int) {
     // The count is read once: a later download must never extend this loop.
     const int count = app.download.chapterCount.load();
@@ -72,28 +100,26 @@ void chapterLauncher(AppState& app, int) {
             return;
         // Counted before the thread exists, so the count never trails the running workers.
         app.download.activeWorkers.fetch_add(1);
-        app.startThread(&chapterWorker, launched);
+        if (!app.startThread(&chapterWorker, launched)) {
+            if (app.threads.shuttingDown.load()) {
+                std::lock_guard lock(app.download.workerSlotMutex);
+                app.download.activeWorkers.fetch_sub(1);
+                return;
+            }
+            // No thread for this chapter: it ends as a chapter that could not be fetched, so
+            // the book is still saved and the download still ends.
+            app.download.emptyChapters.fetch_add(1);
+            finishChapter(app, launched, chapterRecord(chapterTitle(app, launched), Text()));
+            continue;
+        }
         showProgress(app, app.download.chaptersDone.load(), count);
     }
 }
 
 void chapterWorker(AppState& app, int chapter) {
-    const int count = app.download.chapterCount.load();
-    const Text& title = app.download.chapterTable.chapterTitles[chapter - 1];
-    const Text text = cleanChapter(app, app.download.chapterTable.chapterUrls[chapter - 1]);
-    // Stored before the increment: the worker that completes the count sees every record.
-    app.download.chapterTable.chapterTexts[chapter - 1] = chapterRecord(title, text);
-    const int done = app.download.chaptersDone.fetch_add(1) + 1;
-    {
-        // Decremented under the lock so the launcher cannot miss the wake-up.
-        std::lock_guard lock(app.download.workerSlotMutex);
-        app.download.activeWorkers.fetch_sub(1);
-    }
-    app.download.workerSlotFreed.notify_all();
-    app.window.setWidth(Control::ProgressFill, progressFillWidth(done, count));
-    showProgress(app, done, count);
-    if (done == count)
-        saveBook(app);
+    const Text& url = app.download.chapterTable.chapterUrls[chapter - 1];
+    // The cleaned text goes as soon as the record is made from it.
+    finishChapter(app, chapter, chapterRecord(chapterTitle(app, chapter), cleanChapter(app, url)));
 }
 
 void saveBook(AppState& app) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <future>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -46,10 +48,24 @@ std::string readFile(const std::filesystem::path& path) {
 class Download : public ::testing::Test {
   protected:
     LoopbackServer server;
-    AppFixture fixture{[this](AppSettings& s) {
+    AppFixture fixture{[this](AppSettings& s) { useServer(s); }};
+
+    void useServer(AppSettings& s) {
         s.sites.baseUrl[2] = server.baseUrl();
         s.sites.domainMarker[2] = server.hostPort();
-    }};
+    }
+
+    // An app of its own on the same site whose thread starts numbered as `refuse` picks fail,
+    // with the main fixture's slot 2 selected.
+    std::unique_ptr<AppFixture> appRefusing(std::function<bool(int)> refuse) {
+        auto local = std::make_unique<AppFixture>([&](AppSettings& s) {
+            useServer(s);
+            s.threadStarter = testing::refusingStarter(std::move(refuse));
+        });
+        local->app().search.resultSlots[2].set(app().search.resultSlots[2].get());
+        local->app().search.selectedSite.store(2);
+        return local;
+    }
 
     AppState& app() { return fixture.app(); }
 
@@ -69,10 +85,11 @@ class Download : public ::testing::Test {
         app().search.selectedSite.store(2);
     }
 
-    void downloadAndWait() {
-        startDownload(app());
-        ASSERT_TRUE(fixture.waitIdle());
-        EXPECT_FALSE(app().download.downloadInProgress.load());
+    void downloadAndWait() { downloadAndWait(fixture); }
+    static void downloadAndWait(AppFixture& f) {
+        startDownload(f.app());
+        ASSERT_TRUE(f.waitIdle());
+        EXPECT_FALSE(f.app().download.downloadInProgress.load());
     }
 
     std::vector<Text> labelsContaining(const char* utf8) {
@@ -231,6 +248,60 @@ TEST_F(Download, AFailedWriteSaysSoAndOpensNothing) {
     EXPECT_EQ(app().bannerText.get(), gbk("保存失败"));
     EXPECT_TRUE(fixture.shell().exploredDirectories().empty());
     EXPECT_TRUE(app().download.chapterTable.chapterTexts.empty());
+}
+
+// The starts of a download are numbered: 1 the index thread, 2 the launcher, 3.. the chapter
+// workers in chapter order, then the banner.
+TEST_F(Download, AChapterThatGetsNoThreadIsCountedEmptyAndTheBookIsStillSaved) {
+    struct Case {
+        const char* label;
+        std::function<bool(int)> refuse;
+        const char* book;
+        const char* banner;
+    } const cases[] = {
+        {"second chapter", [](int n) { return n == 4; }, "一\r\n甲\r\n二\r\n\r\n三\r\n丙\r\n",
+         "保存成功 1章为空"},
+        // The launcher itself finishes the last chapter and saves the book.
+        {"last chapter", [](int n) { return n == 5; }, "一\r\n甲\r\n二\r\n乙\r\n三\r\n\r\n",
+         "保存成功 1章为空"},
+        // No worker and no banner thread: the outcome is still set for the banner.
+        {"every chapter", [](int n) { return n >= 3; }, "一\r\n\r\n二\r\n\r\n三\r\n\r\n",
+         "保存成功 3章为空"},
+    };
+    offerBook("nothread", {{"一", "甲"}, {"二", "乙"}, {"三", "丙"}}, "无线程", "");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        auto owned = appRefusing(c.refuse);
+        AppFixture& local = *owned;
+        downloadAndWait(local);
+
+        EXPECT_EQ(readFile(local.dir() / gbkToUtf8(gbk("无线程.txt"))), gbk(c.book));
+        EXPECT_EQ(local.app().bannerText.get(), gbk(c.banner));
+        EXPECT_EQ(local.app().download.chaptersDone.load(), 3);
+        EXPECT_EQ(local.app().download.activeWorkers.load(), 0);
+        EXPECT_TRUE(local.app().download.chapterTable.chapterTexts.empty());
+        EXPECT_EQ(local.shell().exploredDirectories().size(), 1u);
+    }
+    // The chapter without a thread was never asked for.
+    EXPECT_EQ(server.requestsFor("/nothread/1.html"), 2);
+    EXPECT_EQ(server.requestsFor("/nothread/2.html"), 1);
+}
+
+TEST_F(Download, AnIndexOrLauncherThreadThatCannotStartEndsTheDownloadWithAMessage) {
+    offerBook("nostart", {{"一", "甲"}}, "起不来", "");
+    for (int refused : {1, 2}) {
+        SCOPED_TRACE(refused);
+        auto owned = appRefusing([refused](int n) { return n == refused; });
+        AppFixture& local = *owned;
+        downloadAndWait(local);
+        EXPECT_EQ(local.app().bannerText.get(), gbk("下载启动失败"));
+        EXPECT_TRUE(std::filesystem::is_empty(local.dir()));
+        EXPECT_TRUE(local.shell().exploredDirectories().empty());
+
+        // The next press is not ignored: it downloads the book.
+        downloadAndWait(local);
+        EXPECT_EQ(readFile(local.dir() / gbkToUtf8(gbk("起不来.txt"))), gbk("一\r\n甲\r\n"));
+    }
 }
 
 TEST_F(Download, PressesWhileTheIndexLoadsAreIgnoredAndTheCopiesHold) {
