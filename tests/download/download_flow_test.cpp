@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "core/shutdown.h"
 #include "download/download_start.h"
 #include "loopback_server.h"
 #include "support/app_fixture.h"
@@ -351,6 +352,56 @@ TEST_F(Download, NoSiteChosenDoesNothingAndSiteOneOnlyOpensItsLink) {
     EXPECT_TRUE(app().download.downloadInProgress.load());
     EXPECT_EQ(app().threads.liveThreads(), 0);
     app().download.downloadInProgress.store(false);
+}
+
+// Closing the window while every worker under the cap waits on a site that does not answer:
+// the launcher, waiting for room, is woken and returns at once instead of holding the exit
+// for its whole grace time.
+TEST(DownloadShutdown, ClosingWakesTheLauncherWaitingForRoomUnderTheCap) {
+    LoopbackServer server;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::vector<Chapter> chapters;
+    for (int i = 1; i <= 5; ++i)
+        chapters.push_back({"章" + std::to_string(i), "文"});
+    server.page("/stuck/", site2Index("stuck", chapters));
+    for (int i = 1; i <= 5; ++i) {
+        server.handle("/stuck/" + std::to_string(i) + ".html",
+                      [page = site2Chapter(chapters[i - 1]), released](const std::string&, int) {
+                          released.wait();
+                          return page;
+                      });
+    }
+    const std::filesystem::path dir = testing::makeTempDirectory();
+    AppSettings settings = testing::testSettings(dir);
+    settings.sites.baseUrl[2] = server.baseUrl();
+    settings.sites.domainMarker[2] = server.hostPort();
+    settings.maxChapterWorkers = 2;
+    RecordingWindow window;
+    RecordingShell shell;
+    auto owned = std::make_unique<AppState>(window, shell, settings);
+    AppState& app = *owned;
+    ResultSlot slot;
+    slot.bookUrl = server.baseUrl() + "/stuck/";
+    slot.name = gbk("卡住");
+    app.search.resultSlots[2].set(slot);
+    app.search.selectedSite.store(2);
+
+    startDownload(app);
+    // Two workers held by the site, and the launcher waiting for room.
+    ASSERT_TRUE(testing::waitUntil([&] {
+        return server.requestsFor("/stuck/1.html") + server.requestsFor("/stuck/2.html") == 2 &&
+               app.threads.liveThreads() == 3;
+    }));
+    auto closing = std::async(std::launch::async, [&] {
+        return finishRun(std::move(owned), 7, std::chrono::minutes(10));
+    });
+    // The launcher is gone while the workers are still held.
+    EXPECT_TRUE(testing::waitUntil([&] { return app.threads.liveThreads() == 2; }));
+    EXPECT_EQ(server.requestsFor("/stuck/3.html"), 0);
+    release.set_value();
+    EXPECT_EQ(closing.get(), 7);
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
