@@ -1,6 +1,7 @@
 #include "download/chapter_scheduler.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "core/file_write.h"
@@ -29,6 +30,59 @@ Text saveOutcomeText(bool written, int emptyChapters) {
     return kSaved;
 }
 
+constexpr std::string_view kBookExtension = ".txt";
+constexpr std::size_t kFileNameMaxBytes = 255;
+
+// Removed from the decoded name: the path separator, the characters other file systems
+// refuse, and control characters. Every byte below 0x80 is a whole character in UTF-8, so
+// this never cuts into a Chinese character.
+std::string withoutForbiddenCharacters(std::string_view utf8) {
+    static constexpr std::string_view kForbidden = "/|\\:<>\"*";
+    std::string out;
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || kForbidden.find(c) != std::string_view::npos)
+            continue;
+        out += c;
+    }
+    return out;
+}
+
+// Empty, "." and ".." name no file of their own; nor does any other run of dots.
+bool namesNoFile(std::string_view name) {
+    return name.find_first_not_of('.') == std::string_view::npos;
+}
+
+// The last segment of the address's path without its extension: "http://h/book/42.html" and
+// "h/12_345/" give "42" and "12_345".
+Text bookId(std::string_view url) {
+    const std::size_t scheme = url.find("://");
+    if (scheme != std::string_view::npos)
+        url.remove_prefix(scheme + 3);
+    const std::size_t path = url.find('/');
+    url = path == std::string_view::npos ? std::string_view() : url.substr(path);
+    url = url.substr(0, url.find_first_of("?#"));
+    while (!url.empty() && url.back() == '/')
+        url.remove_suffix(1);
+    std::string_view segment = url.substr(url.rfind('/') + 1);
+    const std::size_t dot = segment.rfind('.');
+    if (dot != std::string_view::npos && dot > 0)
+        segment = segment.substr(0, dot);
+    return Text(segment);
+}
+
+// At most maxBytes of the UTF-8 text, never ending inside a character.
+std::string cutAtCharacter(std::string text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes)
+        return text;
+    std::size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    text.resize(end);
+    return text;
+}
+
 }  // namespace
 
 int progressFillWidth(int done, int count) {
@@ -41,18 +95,24 @@ Text chapterRecord(const Text& title, const Text& cleanedText) {
     return title + "\r\n" + removeText(cleanedText, title) + "\r\n";
 }
 
-Text bookFileName(const Text& name, const Text& author) {
-    Text fileName;
+std::string bookFileName(const Text& name, const Text& author, const Text& bookUrl) {
+    static const std::string kUnnamed = "未命名";
+    Text joined;
     if (author.empty()) {
-        fileName = name;
+        joined = name;
     } else if (name.empty()) {
-        fileName = author;
+        joined = author;
     } else {
-        fileName = name + "-" + author;
+        joined = name + "-" + author;
     }
-    for (const char* c : {"/", "|", "\\", ":", "<", ">", "\"", "*"}) {
-        fileName = replaceText(fileName, c, "", true);
-    }
+    // Cleaned after decoding: in the GBK bytes a "/" after a stray lead byte would pass for
+    // the second half of a character, and then turn up again in the decoded name.
+    const std::size_t maxBytes = kFileNameMaxBytes - kBookExtension.size();
+    std::string fileName = cutAtCharacter(withoutForbiddenCharacters(gbkToUtf8(joined)), maxBytes);
+    if (namesNoFile(fileName))
+        fileName = cutAtCharacter(withoutForbiddenCharacters(gbkToUtf8(bookId(bookUrl))), maxBytes);
+    if (namesNoFile(fileName))
+        fileName = kUnnamed;
     return fileName;
 }
 
@@ -135,10 +195,12 @@ void saveBook(AppState& app) {
         book += records[i - 1];
         app.window.setText(Control::StatusLabel, kSaving + decimal(i) + "/ " + decimal(count));
     }
-    const Text fileName =
-        bookFileName(app.download.downloadName, app.download.downloadAuthor) + ".txt";
+    const std::string fileName =
+        bookFileName(app.download.downloadName, app.download.downloadAuthor,
+                     app.download.downloadBookUrl) +
+        std::string(kBookExtension);
     const std::filesystem::path directory = app.settings.programDirectory;
-    const bool written = writeWholeFile(directory / gbkToUtf8(fileName), book);
+    const bool written = writeWholeFile(directory / fileName, book);
     // Shown after the write, so that it can tell whether the book is on disk.
     showBanner(app, saveOutcomeText(written, app.download.emptyChapters.load()));
     if (written)

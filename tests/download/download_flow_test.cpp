@@ -305,6 +305,17 @@ TEST_F(Download, AnIndexOrLauncherThreadThatCannotStartEndsTheDownloadWithAMessa
     }
 }
 
+// A title too long for a file name of 255 bytes is saved under its beginning.
+TEST_F(Download, ALongTitleIsSavedUnderANameCutToFit) {
+    std::string title;
+    for (int i = 0; i < 90; ++i)
+        title += "长";
+    offerBook("long", {{"一", "甲"}}, title.c_str(), "某人");
+    downloadAndWait();
+    EXPECT_EQ(app().bannerText.get(), gbk("保存成功"));
+    EXPECT_EQ(readFile(fixture.dir() / (title.substr(0, 83 * 3) + ".txt")), gbk("一\r\n甲\r\n"));
+}
+
 TEST_F(Download, PressesWhileTheIndexLoadsAreIgnoredAndTheCopiesHold) {
     offerBook("slow", {{"一", "甲"}}, "慢书", "甲");
     std::promise<void> release;
