@@ -14,6 +14,7 @@
 #include <mutex>
 #include <vector>
 
+#include "core/file_write.h"
 #include "core/guarded.h"
 #include "core/shell.h"
 #include "core/window.h"
@@ -74,6 +75,8 @@ struct AppSettings {
     int winHttpTimeoutSeconds = 0;  // 0: the client's own default of 30 s per phase
     // How threads are made; empty means startDetachedThread. Tests put in one that refuses.
     ThreadStarter threadStarter;
+    // The calls the saved book is written through; empty ones are the system's.
+    FileCalls fileCalls;
 };
 
 // The build's site table and watermarks (the demo build leaves the addresses empty: main()

@@ -200,7 +200,7 @@ void saveBook(AppState& app) {
                      app.download.downloadBookUrl) +
         std::string(kBookExtension);
     const std::filesystem::path directory = app.settings.programDirectory;
-    const bool written = writeWholeFile(directory / fileName, book);
+    const bool written = writeWholeFile(directory / fileName, book, app.settings.fileCalls);
     // Shown after the write, so that it can tell whether the book is on disk.
     showBanner(app, saveOutcomeText(written, app.download.emptyChapters.load()));
     if (written)

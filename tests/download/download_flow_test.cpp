@@ -2,6 +2,9 @@
 // for byte, the worker cap, retries, and the banners that end a download.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <fstream>
 #include <functional>
 #include <future>
@@ -303,6 +306,36 @@ TEST_F(Download, AnIndexOrLauncherThreadThatCannotStartEndsTheDownloadWithAMessa
         downloadAndWait(local);
         EXPECT_EQ(readFile(local.dir() / gbkToUtf8(gbk("起不来.txt"))), gbk("一\r\n甲\r\n"));
     }
+}
+
+// A save that fails half-way (here the disk fills after the first bytes) keeps the book saved
+// before: a download of the same book again must never leave less than there was.
+TEST_F(Download, AFailedSaveLeavesTheEarlierCopyWhole) {
+    offerBook("again", {{"一", "甲"}, {"二", "乙"}}, "再来", "");
+    auto owned = std::make_unique<AppFixture>([this](AppSettings& s) {
+        useServer(s);
+        s.fileCalls.write = [calls = 0](int fd, const char* data, std::size_t size) mutable {
+            if (++calls > 1) {
+                errno = ENOSPC;
+                return -1L;
+            }
+            return static_cast<long>(::write(fd, data, std::min<std::size_t>(size, 5)));
+        };
+    });
+    AppFixture& local = *owned;
+    const std::filesystem::path file = local.dir() / gbkToUtf8(gbk("再来.txt"));
+    const std::string earlier = gbk("一\r\n甲\r\n二\r\n乙\r\n旧版的后记\r\n");
+    { std::ofstream(file, std::ios::binary) << earlier; }
+    local.app().search.resultSlots[2].set(app().search.resultSlots[2].get());
+    local.app().search.selectedSite.store(2);
+    downloadAndWait(local);
+
+    EXPECT_EQ(local.app().bannerText.get(), gbk("保存失败"));
+    EXPECT_EQ(readFile(file), earlier);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(local.dir()),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_TRUE(local.shell().exploredDirectories().empty());
 }
 
 // A title too long for a file name of 255 bytes is saved under its beginning.
