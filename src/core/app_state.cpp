@@ -79,10 +79,14 @@ bool AppState::startThread(ThreadEntry entry, int param) {
 }
 
 Bytes AppState::fetch(const Text& url, int method) {
+    return fetch(url, method, settings.net);
+}
+
+Bytes AppState::fetch(const Text& url, int method, const NetLimits& limits) {
     FetchOptions options;
     options.method = method;
     options.cookieJar = &cookieJar;
-    options.limits = settings.net;
+    options.limits = limits;
     return fetchPage(url, options);
 }
 

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -71,6 +72,9 @@ struct AppSettings {
     int bannerSteps = 273;
     std::vector<int> chapterRetryPausesMs = {500, 2000};
     int maxChapterWorkers = 100;
+    // A chapter page longer than this counts as a failed fetch: a real one is tens of KiB,
+    // and a hundred workers each holding a page must stay within memory.
+    std::size_t maxChapterPageBytes = std::size_t{4} << 20;
     NetLimits net;
     int winHttpTimeoutSeconds = 0;  // 0: the client's own default of 30 s per phase
     // How threads are made; empty means startDetachedThread. Tests put in one that refuses.
@@ -184,6 +188,7 @@ class AppState {
 
     // fetchPage with the URL and method alone, through the cookie jar and the limits.
     Bytes fetch(const Text& url, int method = 0);
+    Bytes fetch(const Text& url, int method, const NetLimits& limits);
 };
 
 // The directory that holds the running executable.

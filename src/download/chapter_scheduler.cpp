@@ -186,28 +186,26 @@ void saveBook(AppState& app) {
     static const Text kSaving = gbk("正在保存：");
     const int count = app.download.chapterCount.load();
     std::vector<Text>& records = app.download.chapterTable.chapterTexts;
-    std::size_t total = 0;
-    for (const Text& record : records)
-        total += record.size();
-    Text book;
-    book.reserve(total);
-    for (int i = 1; i <= count; ++i) {
-        book += records[i - 1];
-        app.window.setText(Control::StatusLabel, kSaving + decimal(i) + "/ " + decimal(count));
-    }
     const std::string fileName =
         bookFileName(app.download.downloadName, app.download.downloadAuthor,
                      app.download.downloadBookUrl) +
         std::string(kBookExtension);
     const std::filesystem::path directory = app.settings.programDirectory;
-    const bool written = writeWholeFile(directory / fileName, book, app.settings.fileCalls);
+    // The records go to the file one after another and each is dropped once written: the
+    // joined book never exists in memory beside them.
+    ReplacingFile file(directory / fileName, app.settings.fileCalls);
+    for (int i = 1; i <= count; ++i) {
+        file.append(records[i - 1]);
+        Text().swap(records[i - 1]);
+        app.window.setText(Control::StatusLabel, kSaving + decimal(i) + "/ " + decimal(count));
+    }
+    const bool written = file.commit();
     // Shown after the write, so that it can tell whether the book is on disk.
     showBanner(app, saveOutcomeText(written, app.download.emptyChapters.load()));
     if (written)
         app.shell.exploreDirectory(directory.string());
 
     std::vector<Text>().swap(records);
-    Text().swap(book);
     // The download is over once every worker has left the cap, so the next one starts at 0.
     {
         std::unique_lock lock(app.download.workerSlotMutex);

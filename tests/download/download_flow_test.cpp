@@ -59,12 +59,17 @@ class Download : public ::testing::Test {
         s.sites.domainMarker[2] = server.hostPort();
     }
 
-    // An app of its own on the same site whose thread starts numbered as `refuse` picks fail,
-    // with the main fixture's slot 2 selected.
+    // An app of its own whose thread starts numbered as `refuse` picks fail.
     std::unique_ptr<AppFixture> appRefusing(std::function<bool(int)> refuse) {
+        return appWith(
+            [&](AppSettings& s) { s.threadStarter = testing::refusingStarter(std::move(refuse)); });
+    }
+
+    // An app of its own on the same site with changed settings, slot 2 selected as here.
+    std::unique_ptr<AppFixture> appWith(const testing::SettingsAdjust& adjust) {
         auto local = std::make_unique<AppFixture>([&](AppSettings& s) {
             useServer(s);
-            s.threadStarter = testing::refusingStarter(std::move(refuse));
+            adjust(s);
         });
         local->app().search.resultSlots[2].set(app().search.resultSlots[2].get());
         local->app().search.selectedSite.store(2);
@@ -312,8 +317,7 @@ TEST_F(Download, AnIndexOrLauncherThreadThatCannotStartEndsTheDownloadWithAMessa
 // before: a download of the same book again must never leave less than there was.
 TEST_F(Download, AFailedSaveLeavesTheEarlierCopyWhole) {
     offerBook("again", {{"一", "甲"}, {"二", "乙"}}, "再来", "");
-    auto owned = std::make_unique<AppFixture>([this](AppSettings& s) {
-        useServer(s);
+    auto owned = appWith([](AppSettings& s) {
         s.fileCalls.write = [calls = 0](int fd, const char* data, std::size_t size) mutable {
             if (++calls > 1) {
                 errno = ENOSPC;
@@ -326,8 +330,6 @@ TEST_F(Download, AFailedSaveLeavesTheEarlierCopyWhole) {
     const std::filesystem::path file = local.dir() / gbkToUtf8(gbk("再来.txt"));
     const std::string earlier = gbk("一\r\n甲\r\n二\r\n乙\r\n旧版的后记\r\n");
     { std::ofstream(file, std::ios::binary) << earlier; }
-    local.app().search.resultSlots[2].set(app().search.resultSlots[2].get());
-    local.app().search.selectedSite.store(2);
     downloadAndWait(local);
 
     EXPECT_EQ(local.app().bannerText.get(), gbk("保存失败"));
@@ -336,6 +338,30 @@ TEST_F(Download, AFailedSaveLeavesTheEarlierCopyWhole) {
                             std::filesystem::directory_iterator()),
               1);
     EXPECT_TRUE(local.shell().exploredDirectories().empty());
+}
+
+// A chapter page over the cap is a failed fetch, retried and then counted empty; a page of
+// exactly the cap is still read.
+TEST_F(Download, AChapterPageOverTheCapCountsAsFailed) {
+    constexpr std::size_t kCap = 4096;
+    const std::vector<Chapter> chapters = {{"一", "甲"}, {"二", "乙"}, {"三", "丙"}};
+    offerBook("huge", chapters, "巨页", "");
+    const std::size_t sizes[] = {kCap, kCap + 1, 64 * kCap};
+    for (int i = 1; i <= 3; ++i) {
+        std::string page = site2Chapter(chapters[i - 1]);
+        page.resize(sizes[i - 1], ' ');  // padding after the end marker
+        server.page("/huge/" + std::to_string(i) + ".html", page);
+    }
+    auto owned = appWith([](AppSettings& s) { s.maxChapterPageBytes = kCap; });
+    AppFixture& local = *owned;
+    downloadAndWait(local);
+
+    EXPECT_EQ(readFile(local.dir() / gbkToUtf8(gbk("巨页.txt"))),
+              gbk("一\r\n甲\r\n二\r\n\r\n三\r\n\r\n"));
+    EXPECT_EQ(local.app().bannerText.get(), gbk("保存成功 2章为空"));
+    EXPECT_EQ(server.requestsFor("/huge/1.html"), 1);
+    EXPECT_EQ(server.requestsFor("/huge/2.html"), 3);
+    EXPECT_EQ(server.requestsFor("/huge/3.html"), 3);
 }
 
 // A title too long for a file name of 255 bytes is saved under its beginning.
