@@ -11,6 +11,8 @@
 
 namespace pel {
 
+ThreadRegistry::ThreadRegistry(ThreadStarter starter) : starter_(std::move(starter)) {}
+
 bool ThreadRegistry::start(std::function<void()> body) {
     if (!body || shuttingDown) {
         return false;
@@ -19,14 +21,16 @@ bool ThreadRegistry::start(std::function<void()> body) {
         std::lock_guard lock(mutex_);
         ++live_;
     }
-    const bool started = startDetachedThread([this, body = std::move(body)] {
+    std::function<void()> counted = [this, body = std::move(body)] {
         try {
             body();
         } catch (...) {
             // A thread ends by returning; whatever went wrong inside stays here.
         }
         finished();
-    });
+    };
+    const bool started =
+        starter_ ? starter_(std::move(counted)) : startDetachedThread(std::move(counted));
     if (!started) {
         finished();  // the body does not run, and nothing waits for it
     }
@@ -57,25 +61,32 @@ int ThreadRegistry::liveThreads() const {
 }
 
 AppState::AppState(Window& window, Shell& shell, AppSettings settings)
-    : window(window), shell(shell), settings(std::move(settings)) {}
+    : window(window),
+      shell(shell),
+      settings(std::move(settings)),
+      threads(this->settings.threadStarter) {}
 
 AppState::~AppState() {
     threads.shuttingDown = true;
     threads.waitForAllThreads();
 }
 
-void AppState::startThread(ThreadEntry entry, int param) {
+bool AppState::startThread(ThreadEntry entry, int param) {
     if (entry == nullptr) {
-        return;
+        return false;
     }
-    threads.start([this, entry, param] { entry(*this, param); });
+    return threads.start([this, entry, param] { entry(*this, param); });
 }
 
 Bytes AppState::fetch(const Text& url, int method) {
+    return fetch(url, method, settings.net);
+}
+
+Bytes AppState::fetch(const Text& url, int method, const NetLimits& limits) {
     FetchOptions options;
     options.method = method;
     options.cookieJar = &cookieJar;
-    options.limits = settings.net;
+    options.limits = limits;
     return fetchPage(url, options);
 }
 

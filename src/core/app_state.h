@@ -9,11 +9,13 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <mutex>
 #include <vector>
 
+#include "core/file_write.h"
 #include "core/guarded.h"
 #include "core/shell.h"
 #include "core/window.h"
@@ -59,6 +61,9 @@ struct Watermarks {
     Text site4MobileHost;  // lower case; the cleaner derives the capitalised form
 };
 
+// Makes a detached thread that runs body; false, and body never runs, when none could be made.
+using ThreadStarter = std::function<bool(std::function<void()>)>;
+
 struct AppSettings {
     std::filesystem::path programDirectory;
     // Where the result page with its picture and the books are written: the program
@@ -71,8 +76,15 @@ struct AppSettings {
     int bannerSteps = 273;
     std::vector<int> chapterRetryPausesMs = {500, 2000};
     int maxChapterWorkers = 100;
+    // A chapter page longer than this counts as a failed fetch: a real one is tens of KiB,
+    // and a hundred workers each holding a page must stay within memory.
+    std::size_t maxChapterPageBytes = std::size_t{4} << 20;
     NetLimits net;
     int winHttpTimeoutSeconds = 0;  // 0: the client's own default of 30 s per phase
+    // How threads are made; empty means startDetachedThread. Tests put in one that refuses.
+    ThreadStarter threadStarter;
+    // The calls the saved book is written through; empty ones are the system's.
+    FileCalls fileCalls;
 };
 
 // The build's site table and watermarks (the demo build leaves the addresses empty: main()
@@ -128,6 +140,8 @@ struct DownloadState {
 // Every detached thread of the program, counted so that the exit can wait for them.
 class ThreadRegistry {
   public:
+    explicit ThreadRegistry(ThreadStarter starter = {});
+
     // Runs body on a new detached thread, counted until it returns. False, and body never
     // runs, when shutting down or when no thread could be made.
     bool start(std::function<void()> body);
@@ -144,6 +158,7 @@ class ThreadRegistry {
 
   private:
     void finished();
+    const ThreadStarter starter_;
     mutable std::mutex mutex_;
     std::condition_variable done_;
     int live_ = 0;
@@ -170,11 +185,14 @@ class AppState {
     ThreadRegistry threads;
 
     // Starts entry(*this, param) on a new detached thread at once. An exception leaving the
-    // entry is swallowed on that thread.
-    void startThread(ThreadEntry entry, int param);
+    // entry is swallowed on that thread. False, and the entry never runs, when no thread could
+    // be made or the program is closing: the caller then ends what the thread would have
+    // ended.
+    bool startThread(ThreadEntry entry, int param);
 
     // fetchPage with the URL and method alone, through the cookie jar and the limits.
     Bytes fetch(const Text& url, int method = 0);
+    Bytes fetch(const Text& url, int method, const NetLimits& limits);
 };
 
 // The directory that holds the running executable.

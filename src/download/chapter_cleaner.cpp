@@ -1,8 +1,11 @@
 #include "download/chapter_cleaner.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "core/site_rules.h"
 #include "download/watermark_texts.h"
@@ -18,19 +21,25 @@ namespace {
 // everywhere at its first match, so its later matches have nothing left to remove: each name
 // is removed once, which keeps a page of many entities of a few kinds at one pass per kind
 // instead of one pass over the whole text per entity. The matcher is this call's own, so a
-// hundred workers never share one.
+// hundred workers never share one; it holds a copy of the text, so it is gone before the
+// removals make copies of their own.
 Text removeShortEntities(Text text) {
     if (findText(text, "&") == -1 || findText(text, ";") == -1)
         return text;
-    RegexObject matcher;
-    matcher.execute("&(.*?);", text);
-    const int count = matcher.matchCount();
-    std::unordered_set<Text> removed;
-    for (int i = 1; i <= count; ++i) {
-        Text name = matcher.subMatch(i, 1);
-        if (name.size() < 8 && removed.insert(name).second)
-            text = removeText(text, "&" + name + ";");
+    std::vector<Text> names;
+    {
+        RegexObject matcher;
+        matcher.execute("&(.*?);", text);
+        const int count = matcher.matchCount();
+        std::unordered_set<Text> seen;
+        for (int i = 1; i <= count; ++i) {
+            Text name = matcher.subMatch(i, 1);
+            if (name.size() < 8 && seen.insert(name).second)
+                names.push_back(std::move(name));
+        }
     }
+    for (const Text& name : names)
+        text = removeText(text, "&" + name + ";");
     return text;
 }
 
@@ -69,11 +78,12 @@ Text cleanSite4(Text text, const Watermarks& marks) {
 
 }  // namespace
 
-Text cleanChapterText(const Text& cut, int site, const Watermarks& marks) {
+Text cleanChapterText(Text text, int site, const Watermarks& marks) {
     static const Text kXswCredit = gbk("(小说屋 ");
     static const Text kMeikeCredit = gbk(" 美克文学网 ");
     static const Text kChapterEnd = gbk("(本章完)");
-    Text text = removeText(cut, "<p>");
+    // Every step replaces the text it worked on, so no more than two copies exist at once.
+    text = removeText(text, "<p>");
     text = removeText(text, "&nbsp;");
     text = removeText(text, kXswCredit + marks.xswHost + ")");
     text = removeText(text, "&quot;");
@@ -98,15 +108,28 @@ Text cleanChapterText(const Text& cut, int site, const Watermarks& marks) {
 }
 
 Text cleanChapter(AppState& app, const Text& chapterUrl) {
-    // An empty page or an empty cut is usually a dropped connection or an overloaded site:
-    // fetch again after each pause before the chapter is given up as empty.
+    // The page may be one byte over the cap, so that a page of exactly the cap still counts.
+    const std::size_t maxPage = app.settings.maxChapterPageBytes;
+    NetLimits limits = app.settings.net;
+    limits.maxBodyBytes = std::min(limits.maxBodyBytes, maxPage + 1);
+    // An empty page, an empty cut or a page over the cap is usually a dropped connection, an
+    // overloaded site or a hostile one: fetch again after each pause before the chapter is
+    // given up as empty.
     const std::vector<int>& pauses = app.settings.chapterRetryPausesMs;
     for (std::size_t attempt = 0;; ++attempt) {
-        const Text page = textFromBytes(app.fetch(chapterUrl, 0));
-        const Text cut =
-            textBetween(page, app.download.contentStartMarker, app.download.contentEndMarker);
+        Text cut;
+        {
+            Bytes page = app.fetch(chapterUrl, 0, limits);
+            if (page.size() <= maxPage) {
+                // The text ends at the first zero byte; cut in place, with no second copy.
+                page.resize(std::min(page.size(), page.find('\0')));
+                cut = textBetween(page, app.download.contentStartMarker,
+                                  app.download.contentEndMarker);
+            }
+        }  // the page is gone before the cleaning copies the cut
         if (!cut.empty())
-            return cleanChapterText(cut, app.download.downloadSite.load(), app.settings.marks);
+            return cleanChapterText(std::move(cut), app.download.downloadSite.load(),
+                                    app.settings.marks);
         if (attempt >= pauses.size() || app.threads.shuttingDown.load())
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(pauses[attempt]));

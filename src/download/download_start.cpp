@@ -8,6 +8,17 @@
 
 namespace pel {
 
+namespace {
+
+// A thread of the download could not be made: the download is over, and the user told so.
+void endUnstartedDownload(AppState& app) {
+    static const Text kStartFailed = gbk("下载启动失败");
+    showBanner(app, kStartFailed);
+    app.download.downloadInProgress.store(false);
+}
+
+}  // namespace
+
 void startDownload(AppState& app) {
     const int site = app.search.selectedSite.load();
     if (!isSiteId(site))
@@ -33,7 +44,8 @@ void startDownload(AppState& app) {
     app.window.setVisible(Control::StatusLabel, true);
     app.window.setVisible(Control::ProgressFrame, true);
     // The index page is fetched off the window thread so the window stays responsive.
-    app.startThread(&runChapterDownload, 0);
+    if (!app.startThread(&runChapterDownload, 0))
+        endUnstartedDownload(app);
 }
 
 void buildChapterTable(AppState& app) {
@@ -57,7 +69,8 @@ void buildChapterTable(AppState& app) {
 void runChapterDownload(AppState& app, int) {
     buildChapterTable(app);
     if (app.download.chapterCount.load() > 0) {
-        app.startThread(&chapterLauncher, 0);
+        if (!app.startThread(&chapterLauncher, 0))
+            endUnstartedDownload(app);
         return;
     }
     // Nothing to fetch: say so instead of leaving the last progress in view, and end here.

@@ -39,9 +39,14 @@ void startSearch(AppState& app) {
         app.search.searchProgress = 1;
         window.setText(Control::StatusLabel, progressText(1));
     }
-    app.startThread(runDirectDownloadSiteSearch, 0);
+    // A worker that gets no thread still takes its step, or the search would never end.
+    if (!app.startThread(runDirectDownloadSiteSearch, 0)) {
+        advanceSearchProgress(app);
+    }
     for (SiteId site = 2; site <= kSiteCount; ++site) {
-        app.startThread(runSiteSearch, site);
+        if (!app.startThread(runSiteSearch, site)) {
+            advanceSearchProgress(app);
+        }
     }
 }
 

@@ -88,6 +88,24 @@ TEST(StartThread, ThreadsGetTheSmallStackNotTheLibraryDefault) {
     EXPECT_EQ(static_cast<size_t>(app.download.chaptersDone.load()), kThreadStackBytes / 1024);
 }
 
+TEST(StartThread, ReportsAThreadThatCouldNotBeMadeAndDoesNotCountIt) {
+    AppFixture f([](AppSettings& s) {
+        s.threadStarter = testing::refusingStarter([](int n) { return n == 2; });
+    });
+    AppState& app = f.app();
+    EXPECT_TRUE(app.startThread(waitForGateThenAdd, 1));
+    EXPECT_FALSE(app.startThread(waitForGateThenAdd, 10));
+    EXPECT_TRUE(app.startThread(waitForGateThenAdd, 100));
+    EXPECT_FALSE(app.startThread(nullptr, 0));
+    EXPECT_EQ(app.threads.liveThreads(), 2);
+    app.download.chapterCount = 1;
+    ASSERT_TRUE(app.threads.waitForThreads(10s));
+    EXPECT_EQ(app.download.chaptersDone.load(), 101);  // the refused entry never ran
+
+    app.threads.shuttingDown = true;
+    EXPECT_FALSE(app.startThread(waitForGateThenAdd, 1000));
+}
+
 TEST(StartThread, WaitingWithNothingStartedSucceedsAtOnce) {
     AppFixture f;
     EXPECT_TRUE(f.app().threads.waitForThreads(0ms));

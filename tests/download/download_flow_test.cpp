@@ -2,12 +2,18 @@
 // for byte, the worker cap, retries, and the banners that end a download.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 
+#include "core/shutdown.h"
 #include "download/download_start.h"
 #include "loopback_server.h"
 #include "support/app_fixture.h"
@@ -46,10 +52,29 @@ std::string readFile(const std::filesystem::path& path) {
 class Download : public ::testing::Test {
   protected:
     LoopbackServer server;
-    AppFixture fixture{[this](AppSettings& s) {
+    AppFixture fixture{[this](AppSettings& s) { useServer(s); }};
+
+    void useServer(AppSettings& s) {
         s.sites.baseUrl[2] = server.baseUrl();
         s.sites.domainMarker[2] = server.hostPort();
-    }};
+    }
+
+    // An app of its own whose thread starts numbered as `refuse` picks fail.
+    std::unique_ptr<AppFixture> appRefusing(std::function<bool(int)> refuse) {
+        return appWith(
+            [&](AppSettings& s) { s.threadStarter = testing::refusingStarter(std::move(refuse)); });
+    }
+
+    // An app of its own on the same site with changed settings, slot 2 selected as here.
+    std::unique_ptr<AppFixture> appWith(const testing::SettingsAdjust& adjust) {
+        auto local = std::make_unique<AppFixture>([&](AppSettings& s) {
+            useServer(s);
+            adjust(s);
+        });
+        local->app().search.resultSlots[2].set(app().search.resultSlots[2].get());
+        local->app().search.selectedSite.store(2);
+        return local;
+    }
 
     AppState& app() { return fixture.app(); }
 
@@ -69,10 +94,11 @@ class Download : public ::testing::Test {
         app().search.selectedSite.store(2);
     }
 
-    void downloadAndWait() {
-        startDownload(app());
-        ASSERT_TRUE(fixture.waitIdle());
-        EXPECT_FALSE(app().download.downloadInProgress.load());
+    void downloadAndWait() { downloadAndWait(fixture); }
+    static void downloadAndWait(AppFixture& f) {
+        startDownload(f.app());
+        ASSERT_TRUE(f.waitIdle());
+        EXPECT_FALSE(f.app().download.downloadInProgress.load());
     }
 
     std::vector<Text> labelsContaining(const char* utf8) {
@@ -233,6 +259,122 @@ TEST_F(Download, AFailedWriteSaysSoAndOpensNothing) {
     EXPECT_TRUE(app().download.chapterTable.chapterTexts.empty());
 }
 
+// The starts of a download are numbered: 1 the index thread, 2 the launcher, 3.. the chapter
+// workers in chapter order, then the banner.
+TEST_F(Download, AChapterThatGetsNoThreadIsCountedEmptyAndTheBookIsStillSaved) {
+    struct Case {
+        const char* label;
+        std::function<bool(int)> refuse;
+        const char* book;
+        const char* banner;
+    } const cases[] = {
+        {"second chapter", [](int n) { return n == 4; }, "一\r\n甲\r\n二\r\n\r\n三\r\n丙\r\n",
+         "保存成功 1章为空"},
+        // The launcher itself finishes the last chapter and saves the book.
+        {"last chapter", [](int n) { return n == 5; }, "一\r\n甲\r\n二\r\n乙\r\n三\r\n\r\n",
+         "保存成功 1章为空"},
+        // No worker and no banner thread: the outcome is still set for the banner.
+        {"every chapter", [](int n) { return n >= 3; }, "一\r\n\r\n二\r\n\r\n三\r\n\r\n",
+         "保存成功 3章为空"},
+    };
+    offerBook("nothread", {{"一", "甲"}, {"二", "乙"}, {"三", "丙"}}, "无线程", "");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        auto owned = appRefusing(c.refuse);
+        AppFixture& local = *owned;
+        downloadAndWait(local);
+
+        EXPECT_EQ(readFile(local.dir() / gbkToUtf8(gbk("无线程.txt"))), gbk(c.book));
+        EXPECT_EQ(local.app().bannerText.get(), gbk(c.banner));
+        EXPECT_EQ(local.app().download.chaptersDone.load(), 3);
+        EXPECT_EQ(local.app().download.activeWorkers.load(), 0);
+        EXPECT_TRUE(local.app().download.chapterTable.chapterTexts.empty());
+        EXPECT_EQ(local.shell().exploredDirectories().size(), 1u);
+    }
+    // The chapter without a thread was never asked for.
+    EXPECT_EQ(server.requestsFor("/nothread/1.html"), 2);
+    EXPECT_EQ(server.requestsFor("/nothread/2.html"), 1);
+}
+
+TEST_F(Download, AnIndexOrLauncherThreadThatCannotStartEndsTheDownloadWithAMessage) {
+    offerBook("nostart", {{"一", "甲"}}, "起不来", "");
+    for (int refused : {1, 2}) {
+        SCOPED_TRACE(refused);
+        auto owned = appRefusing([refused](int n) { return n == refused; });
+        AppFixture& local = *owned;
+        downloadAndWait(local);
+        EXPECT_EQ(local.app().bannerText.get(), gbk("下载启动失败"));
+        EXPECT_TRUE(std::filesystem::is_empty(local.dir()));
+        EXPECT_TRUE(local.shell().exploredDirectories().empty());
+
+        // The next press is not ignored: it downloads the book.
+        downloadAndWait(local);
+        EXPECT_EQ(readFile(local.dir() / gbkToUtf8(gbk("起不来.txt"))), gbk("一\r\n甲\r\n"));
+    }
+}
+
+// A save that fails half-way (here the disk fills after the first bytes) keeps the book saved
+// before: a download of the same book again must never leave less than there was.
+TEST_F(Download, AFailedSaveLeavesTheEarlierCopyWhole) {
+    offerBook("again", {{"一", "甲"}, {"二", "乙"}}, "再来", "");
+    auto owned = appWith([](AppSettings& s) {
+        s.fileCalls.write = [calls = 0](int fd, const char* data, std::size_t size) mutable {
+            if (++calls > 1) {
+                errno = ENOSPC;
+                return -1L;
+            }
+            return static_cast<long>(::write(fd, data, std::min<std::size_t>(size, 5)));
+        };
+    });
+    AppFixture& local = *owned;
+    const std::filesystem::path file = local.dir() / gbkToUtf8(gbk("再来.txt"));
+    const std::string earlier = gbk("一\r\n甲\r\n二\r\n乙\r\n旧版的后记\r\n");
+    { std::ofstream(file, std::ios::binary) << earlier; }
+    downloadAndWait(local);
+
+    EXPECT_EQ(local.app().bannerText.get(), gbk("保存失败"));
+    EXPECT_EQ(readFile(file), earlier);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(local.dir()),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_TRUE(local.shell().exploredDirectories().empty());
+}
+
+// A chapter page over the cap is a failed fetch, retried and then counted empty; a page of
+// exactly the cap is still read.
+TEST_F(Download, AChapterPageOverTheCapCountsAsFailed) {
+    constexpr std::size_t kCap = 4096;
+    const std::vector<Chapter> chapters = {{"一", "甲"}, {"二", "乙"}, {"三", "丙"}};
+    offerBook("huge", chapters, "巨页", "");
+    const std::size_t sizes[] = {kCap, kCap + 1, 64 * kCap};
+    for (int i = 1; i <= 3; ++i) {
+        std::string page = site2Chapter(chapters[i - 1]);
+        page.resize(sizes[i - 1], ' ');  // padding after the end marker
+        server.page("/huge/" + std::to_string(i) + ".html", page);
+    }
+    auto owned = appWith([](AppSettings& s) { s.maxChapterPageBytes = kCap; });
+    AppFixture& local = *owned;
+    downloadAndWait(local);
+
+    EXPECT_EQ(readFile(local.dir() / gbkToUtf8(gbk("巨页.txt"))),
+              gbk("一\r\n甲\r\n二\r\n\r\n三\r\n\r\n"));
+    EXPECT_EQ(local.app().bannerText.get(), gbk("保存成功 2章为空"));
+    EXPECT_EQ(server.requestsFor("/huge/1.html"), 1);
+    EXPECT_EQ(server.requestsFor("/huge/2.html"), 3);
+    EXPECT_EQ(server.requestsFor("/huge/3.html"), 3);
+}
+
+// A title too long for a file name of 255 bytes is saved under its beginning.
+TEST_F(Download, ALongTitleIsSavedUnderANameCutToFit) {
+    std::string title;
+    for (int i = 0; i < 90; ++i)
+        title += "长";
+    offerBook("long", {{"一", "甲"}}, title.c_str(), "某人");
+    downloadAndWait();
+    EXPECT_EQ(app().bannerText.get(), gbk("保存成功"));
+    EXPECT_EQ(readFile(fixture.dir() / (title.substr(0, 83 * 3) + ".txt")), gbk("一\r\n甲\r\n"));
+}
+
 TEST_F(Download, PressesWhileTheIndexLoadsAreIgnoredAndTheCopiesHold) {
     offerBook("slow", {{"一", "甲"}}, "慢书", "甲");
     std::promise<void> release;
@@ -280,6 +422,56 @@ TEST_F(Download, NoSiteChosenDoesNothingAndSiteOneOnlyOpensItsLink) {
     EXPECT_TRUE(app().download.downloadInProgress.load());
     EXPECT_EQ(app().threads.liveThreads(), 0);
     app().download.downloadInProgress.store(false);
+}
+
+// Closing the window while every worker under the cap waits on a site that does not answer:
+// the launcher, waiting for room, is woken and returns at once instead of holding the exit
+// for its whole grace time.
+TEST(DownloadShutdown, ClosingWakesTheLauncherWaitingForRoomUnderTheCap) {
+    LoopbackServer server;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::vector<Chapter> chapters;
+    for (int i = 1; i <= 5; ++i)
+        chapters.push_back({"章" + std::to_string(i), "文"});
+    server.page("/stuck/", site2Index("stuck", chapters));
+    for (int i = 1; i <= 5; ++i) {
+        server.handle("/stuck/" + std::to_string(i) + ".html",
+                      [page = site2Chapter(chapters[i - 1]), released](const std::string&, int) {
+                          released.wait();
+                          return page;
+                      });
+    }
+    const std::filesystem::path dir = testing::makeTempDirectory();
+    AppSettings settings = testing::testSettings(dir);
+    settings.sites.baseUrl[2] = server.baseUrl();
+    settings.sites.domainMarker[2] = server.hostPort();
+    settings.maxChapterWorkers = 2;
+    RecordingWindow window;
+    RecordingShell shell;
+    auto owned = std::make_unique<AppState>(window, shell, settings);
+    AppState& app = *owned;
+    ResultSlot slot;
+    slot.bookUrl = server.baseUrl() + "/stuck/";
+    slot.name = gbk("卡住");
+    app.search.resultSlots[2].set(slot);
+    app.search.selectedSite.store(2);
+
+    startDownload(app);
+    // Two workers held by the site, and the launcher waiting for room.
+    ASSERT_TRUE(testing::waitUntil([&] {
+        return server.requestsFor("/stuck/1.html") + server.requestsFor("/stuck/2.html") == 2 &&
+               app.threads.liveThreads() == 3;
+    }));
+    auto closing = std::async(std::launch::async, [&] {
+        return finishRun(std::move(owned), 7, std::chrono::minutes(10));
+    });
+    // The launcher is gone while the workers are still held.
+    EXPECT_TRUE(testing::waitUntil([&] { return app.threads.liveThreads() == 2; }));
+    EXPECT_EQ(server.requestsFor("/stuck/3.html"), 0);
+    release.set_value();
+    EXPECT_EQ(closing.get(), 7);
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

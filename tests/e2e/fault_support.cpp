@@ -125,7 +125,7 @@ std::vector<std::string> outcomesShown(const RecordingWindow& window) {
 }
 
 std::filesystem::path bookPath(const testing::AppFixture& fixture, const ResultSlot& slot) {
-    return fixture.dir() / (gbkToUtf8(bookFileName(slot.name, slot.author)) + ".txt");
+    return fixture.dir() / (bookFileName(slot.name, slot.author, slot.bookUrl) + ".txt");
 }
 
 std::string savedBook(const testing::AppFixture& fixture, const ResultSlot& slot) {

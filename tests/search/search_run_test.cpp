@@ -181,5 +181,32 @@ TEST(StartSearch, ASearchWhereNoSiteAnswersEndsWithTheFailureBanner) {
     EXPECT_FALSE(f.window().isVisible(Control::StatusLabel));
 }
 
+// Workers that get no thread take their step all the same: the search still reaches its end.
+TEST(StartSearch, WorkersWithoutAThreadStillBringTheSearchToItsEnd) {
+    // Starts 1..6 are the six workers, site 1 first; 7 is the failure banner.
+    const std::vector<int> refusedSets[] = {{2, 5}, {1, 2, 3, 4, 5, 6}};
+    for (const std::vector<int>& refused : refusedSets) {
+        SCOPED_TRACE(refused.size());
+        AppFixture f([&](AppSettings& s) {
+            for (int site = 1; site <= kSiteCount; ++site) {
+                s.sites.baseUrl[site] = "http://127.0.0.1:1";
+                s.sites.domainMarker[site] = "127.0.0.1:1";
+            }
+            s.threadStarter = testing::refusingStarter([refused](int n) {
+                return std::find(refused.begin(), refused.end(), n) != refused.end();
+            });
+        });
+        AppState& app = f.app();
+        f.window().recordUserText(Control::SearchBox, gbk("星辰"));
+        startSearch(app);
+        ASSERT_TRUE(f.waitIdle(30s));
+        EXPECT_EQ(app.search.searchProgress.load(), 7);
+        EXPECT_EQ(progressTextsOf(f.window()).back(), progress(7));
+        EXPECT_EQ(app.bannerText.get(), failureBanner());
+        EXPECT_FALSE(f.window().isVisible(Control::ProgressFrame));
+        EXPECT_FALSE(f.window().isVisible(Control::StatusLabel));
+    }
+}
+
 }  // namespace
 }  // namespace pel

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <random>
 #include <system_error>
 #include <thread>
+
+#include "core/detached_thread.h"
 
 namespace pel::testing {
 
@@ -93,6 +96,16 @@ const std::filesystem::path& AppFixture::dir() const {
 
 bool AppFixture::waitIdle(std::chrono::milliseconds timeout) {
     return parts_->app->threads.waitForThreads(timeout);
+}
+
+ThreadStarter refusingStarter(std::function<bool(int)> refuse) {
+    auto starts = std::make_shared<std::atomic<int>>(0);
+    return [starts, refuse = std::move(refuse)](std::function<void()> body) {
+        if (refuse(++*starts)) {
+            return false;
+        }
+        return startDetachedThread(std::move(body));
+    };
 }
 
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

@@ -62,6 +62,10 @@ class DemoAppFixture : public AppFixture {
     std::shared_ptr<demo::DemoSites> sites_;
 };
 
+// A thread starter that refuses the starts `refuse` picks by their number (counted from 1 over
+// every start it is asked for) and makes the others as the program does.
+ThreadStarter refusingStarter(std::function<bool(int)> refuse);
+
 // Polls `done` every millisecond until it holds or the timeout passes; returns its last value.
 bool waitUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
