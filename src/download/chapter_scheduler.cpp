@@ -143,6 +143,12 @@ void finishChapter(AppState& app, int chapter, Text record) {
         saveBook(app);
 }
 
+// Whether the record's first line is the title.
+bool startsWithLine(const Text& record, const Text& title) {
+    return record.size() >= title.size() + 2 && record.compare(0, title.size(), title) == 0 &&
+           record.compare(title.size(), 2, "\r\n") == 0;
+}
+
 // Puts the record of every chapter the cache holds in place and counts it done, before any
 // worker runs; true for each chapter taken from the cache.
 std::vector<bool> takeCachedChapters(AppState& app, int count) {
@@ -156,7 +162,9 @@ std::vector<bool> takeCachedChapters(AppState& app, int count) {
     for (int i = 0; i < count; ++i) {
         std::optional<Text> record =
             cache->load(site, app.download.downloadBookUrl, table.chapterUrls[i]);
-        if (!record)
+        // A chapter renamed in the index since it was kept would keep its old title: the
+        // record then is not what the page gives now, and the chapter is fetched again.
+        if (!record || !startsWithLine(*record, table.chapterTitles[i]))
             continue;
         table.chapterTexts[i] = std::move(*record);
         cached[i] = true;

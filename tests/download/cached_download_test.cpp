@@ -37,16 +37,6 @@ std::string chapterPage(int i) {
                "</html>");
 }
 
-// What the book holds for chapters 1..count, with the chapters in `empty` left empty.
-std::string expectedBook(int count, const std::set<int>& empty = {}) {
-    std::string book;
-    for (int i = 1; i <= count; ++i) {
-        const std::string n = std::to_string(i);
-        book += "第" + n + "章\r\n" + (empty.count(i) ? "" : "正文" + n + "。\r\n") + "\r\n";
-    }
-    return gbk(book);
-}
-
 class CachedDownload : public ::testing::Test {
   protected:
     LoopbackServer server;
@@ -65,12 +55,28 @@ class CachedDownload : public ::testing::Test {
         return app;
     }
 
+    int renamedChapter = 0;  // this chapter's title carries a new name
+
+    std::string title(int i) const {
+        return "第" + std::to_string(i) + "章" + (i == renamedChapter ? " 新名" : "");
+    }
+
+    // What the book holds for chapters 1..count, with the chapters in `empty` left empty.
+    std::string expectedBook(int count, const std::set<int>& empty = {}) const {
+        std::string book;
+        for (int i = 1; i <= count; ++i) {
+            const std::string n = std::to_string(i);
+            book += title(i) + "\r\n" + (empty.count(i) ? "" : "正文" + n + "。\r\n") + "\r\n";
+        }
+        return gbk(book);
+    }
+
     // The index of chapters 1..count of the book "b" on site 2; the pages answer at once.
     void offerChapters(int count) {
         std::string index = "<html>\r\n<dl>\r\n";
         for (int i = 1; i <= count; ++i) {
             const std::string n = std::to_string(i);
-            index += "<dd><a href=\"/b/" + n + ".html\">第" + n + "章</a></dd>\r\n";
+            index += "<dd><a href=\"/b/" + n + ".html\">" + title(i) + "</a></dd>\r\n";
             server.handle("/b/" + n + ".html", [this, i](const std::string&, int) {
                 return (broken.load() >> i) & 1u ? gbk("<html>改版了</html>") : chapterPage(i);
             });
@@ -166,13 +172,20 @@ TEST_F(CachedDownload, NewChaptersOfAGrownIndexAreTheOnlyOnesFetched) {
     download(*fixture);
     EXPECT_EQ(chapterRequests(7), std::vector<int>(7, 1));
     EXPECT_EQ(savedBook(*fixture), expectedBook(7));
-    // The progress starts at the four cached chapters and never counts below them.
+
+    // A chapter renamed in the index is fetched again, and saved under its new title.
+    renamedChapter = 2;
+    offerChapters(7);
+    download(*fixture);
+    EXPECT_EQ(chapterRequests(7), (std::vector<int>{1, 2, 1, 1, 1, 1, 1}));
+    EXPECT_EQ(savedBook(*fixture), expectedBook(7));
+    // The progress starts at the cached chapters and never counts below them.
     const std::vector<Text> labels = fixture->window().textsOf(Control::StatusLabel);
     ASSERT_FALSE(labels.empty());
-    EXPECT_EQ(labels.front(), gbk("4/ 7/ 线程：0"));
+    EXPECT_EQ(labels.front(), gbk("6/ 7/ 线程：0"));
     for (const Text& label : labels) {
         if (label.find(gbk("/ 7/ 线程：")) != Text::npos) {
-            EXPECT_GE(std::stoi(label), 4) << gbkToUtf8(label);
+            EXPECT_GE(std::stoi(label), 6) << gbkToUtf8(label);
         }
     }
 }
