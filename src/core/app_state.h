@@ -10,8 +10,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -85,6 +87,11 @@ struct AppSettings {
     ThreadStarter threadStarter;
     // The calls the saved book is written through; empty ones are the system's.
     FileCalls fileCalls;
+    // The folder chapter records are kept in between downloads; empty: no cache at all.
+    std::filesystem::path chapterCacheDirectory;
+    std::uintmax_t chapterCacheBytes = std::uintmax_t{512} << 20;
+    // False: a download fetches every chapter, but still stores what it got (--no-cache).
+    bool readChapterCache = true;
 };
 
 // The build's site table and watermarks (the demo build leaves the addresses empty: main()
@@ -98,6 +105,7 @@ struct ChapterTable {
 };
 
 class AppState;
+class ChapterCache;
 using ThreadEntry = void (*)(AppState&, int);
 
 // What a search run and its six workers share, and what a thumbnail click selects.
@@ -141,6 +149,9 @@ struct DownloadState {
     std::atomic<int> chaptersDone{0};
     std::atomic<int> activeWorkers{0};
     std::atomic<int> emptyChapters{0};
+    // Made by the first download when the settings name a cache folder, then kept for the
+    // program's life. Shared, not unique: this layer cannot see the type to delete it.
+    std::shared_ptr<ChapterCache> chapterCache;
     // The launcher waits here for room under the worker cap; finishing workers notify.
     std::mutex workerSlotMutex;
     std::condition_variable workerSlotFreed;

@@ -18,6 +18,10 @@ constexpr std::array<std::string_view, 16> kRequiredKeys = {
     "marks/meike_host",   "marks/site3_domain", "marks/site4_host",   "marks/site4_mobile_host"};
 
 constexpr std::string_view kBooksKey = "paths/books";
+constexpr std::string_view kCacheSizeKey = "cache/size_mb";
+constexpr std::string_view kCacheEnabledKey = "cache/enabled";
+// A TiB: far above any cache of chapters, and far from overflowing the count of bytes.
+constexpr std::uintmax_t kMaxCacheMiB = std::uintmax_t{1} << 20;
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size())
@@ -159,6 +163,23 @@ std::string valueFault(std::string_view key, std::string_view value) {
     return {};
 }
 
+// The MiB of "size_mb", or 0 when it is not a whole number from 1 to kMaxCacheMiB.
+std::uintmax_t cacheMiB(std::string_view value) {
+    if (value.empty() || value.size() > 7)
+        return 0;
+    std::uintmax_t mib = 0;
+    for (char c : value) {
+        if (!isDigit(c))
+            return 0;
+        mib = mib * 10 + static_cast<std::uintmax_t>(c - '0');
+    }
+    return mib <= kMaxCacheMiB ? mib : 0;
+}
+
+bool equalsIgnoringCase(std::string_view text, std::string_view lower) {
+    return text.size() == lower.size() && startsWithIgnoringCase(text, lower);
+}
+
 SiteFileCheck fault(std::string_view key, std::string reason) {
     SiteFileCheck check;
     check.key = key;
@@ -188,6 +209,22 @@ SiteFileCheck checkSiteFile(const SiteFileValues& values) {
             return fault(kBooksKey, "must be an absolute folder");
     }
 
+    std::uintmax_t cacheBytes = 0;
+    if (const auto found = values.find(std::string(kCacheSizeKey)); found != values.end()) {
+        const std::uintmax_t mib = cacheMiB(found->second);
+        if (mib == 0)
+            return fault(kCacheSizeKey, "must be a whole number of megabytes from 1 to 1048576");
+        cacheBytes = mib << 20;
+    }
+    bool cacheEnabled = true;
+    if (const auto found = values.find(std::string(kCacheEnabledKey)); found != values.end()) {
+        if (equalsIgnoringCase(found->second, "false")) {
+            cacheEnabled = false;
+        } else if (!equalsIgnoringCase(found->second, "true")) {
+            return fault(kCacheEnabledKey, "must be true or false");
+        }
+    }
+
     auto value = [&values](const char* key) { return gbk(values.at(key)); };
     SiteFileCheck check;
     check.valid = true;
@@ -205,6 +242,8 @@ SiteFileCheck checkSiteFile(const SiteFileValues& values) {
     check.marks.site4Host = value("marks/site4_host");
     check.marks.site4MobileHost = value("marks/site4_mobile_host");
     check.bookDirectory = books;
+    check.cacheEnabled = cacheEnabled;
+    check.cacheBytes = cacheBytes;
     return check;
 }
 
@@ -218,6 +257,8 @@ std::string siteFileKeyName(const std::string& key) {
 void useSiteFile(AppSettings& settings, const SiteFileCheck& check) {
     settings.sites = check.sites;
     settings.marks = check.marks;
+    if (check.cacheBytes > 0)
+        settings.chapterCacheBytes = check.cacheBytes;
 }
 
 }  // namespace pel

@@ -4,6 +4,7 @@
 // the table they fill, and hold whatever reads the file.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -27,19 +28,25 @@ struct SiteFileCheck {
     SiteTable sites;
     Watermarks marks;
     std::filesystem::path bookDirectory;
+    // [cache] enabled= (true when not set) and size_mb= in bytes (0 when not set).
+    bool cacheEnabled = true;
+    std::uintmax_t cacheBytes = 0;
 };
 
 // Checks every value as the configure step checks the build's own table: every key present
 // and not empty; site1..site6 an http or https address of a host with an optional port and
 // nothing after it; update such an address followed by a path ending in /pzwj/txtyz.php;
-// the site3 mark nine printable ASCII characters; books, when given, an absolute folder.
+// the site3 mark nine printable ASCII characters; books, when given, an absolute folder; the
+// cache's size_mb, when given, a whole number of MiB from 1 to 1048576, and enabled true or
+// false.
 // A file with any fault gives nothing of its table: a half-used file would mix two tables.
 SiteFileCheck checkSiteFile(const SiteFileValues& values);
 
 // "[sites] site3", the way the file spells a key of SiteFileCheck.
 std::string siteFileKeyName(const std::string& key);
 
-// Puts the table of a valid check into the settings.
+// Puts the table and the cache size of a valid check into the settings (the cache folder is
+// the start-up's to choose).
 void useSiteFile(AppSettings& settings, const SiteFileCheck& check);
 
 }  // namespace pel

@@ -1,11 +1,13 @@
 #include "download/chapter_scheduler.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <utility>
 
 #include "core/file_write.h"
 #include "core/status_banner.h"
+#include "download/chapter_cache.h"
 #include "download/chapter_cleaner.h"
 #include "text/encoding.h"
 
@@ -141,13 +143,57 @@ void finishChapter(AppState& app, int chapter, Text record) {
         saveBook(app);
 }
 
+// Whether the record's first line is the title.
+bool startsWithLine(const Text& record, const Text& title) {
+    return record.size() >= title.size() + 2 && record.compare(0, title.size(), title) == 0 &&
+           record.compare(title.size(), 2, "\r\n") == 0;
+}
+
+// Puts the record of every chapter the cache holds in place and counts it done, before any
+// worker runs; true for each chapter taken from the cache.
+std::vector<bool> takeCachedChapters(AppState& app, int count) {
+    std::vector<bool> cached(static_cast<std::size_t>(count), false);
+    ChapterCache* cache = app.download.chapterCache.get();
+    if (cache == nullptr || !app.settings.readChapterCache)
+        return cached;
+    const int site = app.download.downloadSite.load();
+    ChapterTable& table = app.download.chapterTable;
+    int found = 0;
+    for (int i = 0; i < count; ++i) {
+        std::optional<Text> record =
+            cache->load(site, app.download.downloadBookUrl, table.chapterUrls[i]);
+        // A chapter renamed in the index since it was kept would keep its old title: the
+        // record then is not what the page gives now, and the chapter is fetched again.
+        if (!record || !startsWithLine(*record, table.chapterTitles[i]))
+            continue;
+        table.chapterTexts[i] = std::move(*record);
+        cached[i] = true;
+        ++found;
+    }
+    app.download.chaptersDone.store(found);
+    return cached;
+}
+
 }  // namespace
 
 void chapterLauncher(AppState& app, int) {
     // The count is read once: a later download must never extend this loop.
     const int count = app.download.chapterCount.load();
     const int cap = std::max(1, app.settings.maxChapterWorkers);
+    const std::vector<bool> cached = takeCachedChapters(app, count);
+    const int done = app.download.chaptersDone.load();
+    if (done > 0) {
+        app.window.setWidth(Control::ProgressFill, progressFillWidth(done, count));
+        showProgress(app, done, count);
+    }
+    // Every chapter came from the cache: no worker will finish the count, so the save is here.
+    if (done == count) {
+        saveBook(app);
+        return;
+    }
     for (int launched = 1; launched <= count; ++launched) {
+        if (cached[launched - 1])
+            continue;
         {
             std::unique_lock lock(app.download.workerSlotMutex);
             app.download.workerSlotFreed.wait(lock, [&] {
@@ -178,8 +224,21 @@ void chapterLauncher(AppState& app, int) {
 
 void chapterWorker(AppState& app, int chapter) {
     const Text& url = app.download.chapterTable.chapterUrls[chapter - 1];
-    // The cleaned text goes as soon as the record is made from it.
-    finishChapter(app, chapter, chapterRecord(chapterTitle(app, chapter), cleanChapter(app, url)));
+    Text record;
+    bool fetched = false;
+    {
+        // The cleaned text goes as soon as the record is made from it.
+        const Text cleaned = cleanChapter(app, url);
+        fetched = !cleaned.empty();
+        record = chapterRecord(chapterTitle(app, chapter), cleaned);
+    }
+    // Stored before the chapter counts as done, so the save's trim sees every store. A chapter
+    // that stayed empty is not kept: the next download tries it again.
+    if (fetched && app.download.chapterCache) {
+        app.download.chapterCache->store(app.download.downloadSite.load(),
+                                         app.download.downloadBookUrl, url, record);
+    }
+    finishChapter(app, chapter, std::move(record));
 }
 
 void saveBook(AppState& app) {
@@ -212,6 +271,9 @@ void saveBook(AppState& app) {
         app.download.workerSlotFreed.wait(lock,
                                           [&] { return app.download.activeWorkers.load() == 0; });
     }
+    // Only now, with every store of this download done, is the cache held to its cap.
+    if (app.download.chapterCache)
+        app.download.chapterCache->trim();
     app.download.downloadInProgress.store(false);
 }
 

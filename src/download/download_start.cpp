@@ -1,7 +1,10 @@
 #include "download/download_start.h"
 
+#include <memory>
+
 #include "core/site_rules.h"
 #include "core/status_banner.h"
+#include "download/chapter_cache.h"
 #include "download/chapter_index.h"
 #include "download/chapter_scheduler.h"
 #include "text/encoding.h"
@@ -67,6 +70,12 @@ void buildChapterTable(AppState& app) {
 }
 
 void runChapterDownload(AppState& app, int) {
+    // Made here, not at start-up: a run that never downloads never touches the folder. One
+    // download runs at a time, so no two threads make it.
+    if (!app.download.chapterCache && !app.settings.chapterCacheDirectory.empty()) {
+        app.download.chapterCache = std::make_shared<ChapterCache>(
+            app.settings.chapterCacheDirectory, app.settings.chapterCacheBytes);
+    }
     buildChapterTable(app);
     if (app.download.chapterCount.load() > 0) {
         if (!app.startThread(&chapterLauncher, 0))

@@ -26,8 +26,17 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringList{QStringLiteral("demo")},
         QStringLiteral("Ignore every site file and use the sites the program was built with "
                        "(a default build: its embedded demo sites)."));
+    const QCommandLineOption noCache(
+        QStringList{QStringLiteral("no-cache")},
+        QStringLiteral("Download every chapter again instead of taking the chapters kept from "
+                       "earlier downloads (what is fetched is still kept)."));
+    const QCommandLineOption clearCache(
+        QStringList{QStringLiteral("clear-cache")},
+        QStringLiteral("Delete the chapters kept from earlier downloads, then exit."));
     parser.addOption(sites);
     parser.addOption(demo);
+    parser.addOption(noCache);
+    parser.addOption(clearCache);
 
     CommandLine line;
     const bool parsed = parser.parse(arguments);
@@ -54,7 +63,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         line.output = QStringLiteral("--sites needs the name of a site file.\n");
         return line;
     }
+    if (parser.isSet(clearCache))
+        line.action = CommandLine::Action::ClearCache;
     line.demo = parser.isSet(demo);
+    line.noCache = parser.isSet(noCache);
     line.sitesFile = parser.value(sites);
     return line;
 }

@@ -1,4 +1,5 @@
-// The program's command line: --help, --version, --sites FILE and --demo.
+// The program's command line: --help, --version, --sites FILE, --demo, --no-cache and
+// --clear-cache.
 #pragma once
 
 #include <QString>
@@ -7,10 +8,12 @@
 namespace pel {
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, Error };
+    // ClearCache: --clear-cache, which empties the chapter cache and exits with no window.
+    enum class Action { Run, Help, Version, ClearCache, Error };
     Action action = Action::Run;
-    bool demo = false;  // --demo: every site file is ignored
-    QString sitesFile;  // --sites FILE; empty when not given
+    bool demo = false;     // --demo: every site file is ignored
+    bool noCache = false;  // --no-cache: downloads read no chapter from the cache
+    QString sitesFile;     // --sites FILE; empty when not given
     // The help text or the version line (for stdout), or the error (for stderr).
     QString output;
 };

@@ -10,6 +10,7 @@
 #include "core/folder_choice.h"
 #include "core/shutdown.h"
 #include "demo/demo_sites.h"
+#include "download/chapter_cache.h"
 #include "gui/command_line.h"
 #include "gui/main_window.h"
 #include "gui/program_icon.h"
@@ -26,6 +27,23 @@ void print(std::FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
+// --clear-cache: empties the chapter cache of this user, with no window and no display.
+int clearChapterCache() {
+    const std::filesystem::path folder =
+        pel::chapterCacheFolder(pel::standardStartupPaths(pel::executableDirectory()));
+    if (folder.empty()) {
+        print(stderr, QStringLiteral("No cache folder is known: there is no chapter cache.\n"));
+        return 1;
+    }
+    const QString where = QString::fromStdString(folder.string());
+    if (!pel::ChapterCache(folder).clear()) {
+        print(stderr, QStringLiteral("The chapter cache in %1 could not be emptied.\n").arg(where));
+        return 1;
+    }
+    print(stdout, QStringLiteral("The chapter cache in %1 is empty.\n").arg(where));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -33,8 +51,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(PELNORIA_VERSION));
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // asked for by the HTML view
     {
-        // --help and --version are answered before the window's toolkit starts, so that they
-        // work with no display at all.
+        // --help, --version and --clear-cache are answered before the window's toolkit
+        // starts, so that they work with no display at all.
         const QCoreApplication early(argc, argv);
         const pel::CommandLine line = pel::parseCommandLine(QCoreApplication::arguments());
         if (line.action == pel::CommandLine::Action::Help ||
@@ -42,6 +60,8 @@ int main(int argc, char** argv) {
             print(stdout, line.output);
             return 0;
         }
+        if (line.action == pel::CommandLine::Action::ClearCache)
+            return clearChapterCache();
     }
     QApplication qtApp(argc, argv);
     // Read again once the toolkit has taken its own options (-platform ...) off the line.
@@ -50,6 +70,9 @@ int main(int argc, char** argv) {
         print(stderr, line.output);
         return 2;
     }
+    // Beside an option of the toolkit's own it is only recognised here.
+    if (line.action == pel::CommandLine::Action::ClearCache)
+        return clearChapterCache();
     QGuiApplication::setDesktopFileName(QStringLiteral("pelnoria"));
     QApplication::setWindowIcon(pel::programIcon());
     pel::NetRuntime net;  // before any thread of ours starts

@@ -91,6 +91,12 @@ SiteFileOutcome findSiteFile(const CommandLine& line, const StartupPaths& paths)
     return {};
 }
 
+std::filesystem::path chapterCacheFolder(const StartupPaths& paths) {
+    if (!paths.cacheHome.is_absolute())
+        return {};
+    return paths.cacheHome / "Pelnoria" / "chapters";
+}
+
 Startup prepareStartup(const CommandLine& line, const StartupPaths& paths, AppSettings buildTable,
                        const WritableProbe& writable) {
     Startup startup;
@@ -101,6 +107,9 @@ Startup prepareStartup(const CommandLine& line, const StartupPaths& paths, AppSe
     if (fileInUse)
         useSiteFile(startup.settings, siteFile.check);
     startup.startDemoSites = PELNORIA_SITES_DEMO && !fileInUse;
+    if (!fileInUse || siteFile.check.cacheEnabled)
+        startup.settings.chapterCacheDirectory = chapterCacheFolder(paths);
+    startup.settings.readChapterCache = !line.noCache;
 
     const Folders folders =
         chooseFolders({paths.programDirectory, paths.cacheHome, paths.downloadFolder,

@@ -37,6 +37,11 @@ SiteFileOutcome readSiteFile(const QString& file);
 // in <configHome>/Pelnoria/. The first found wins, good or bad.
 SiteFileOutcome findSiteFile(const CommandLine& line, const StartupPaths& paths);
 
+// Where downloads keep their chapters: <cacheHome>/Pelnoria/chapters. Empty (no cache) when
+// the cache folder is unknown or not absolute, so that a cache never lands in the working
+// folder.
+std::filesystem::path chapterCacheFolder(const StartupPaths& paths);
+
 struct Startup {
     AppSettings settings;
     // A demo build with no site file in use: main() serves the demo sites and points the
@@ -47,8 +52,9 @@ struct Startup {
     QString problem;
 };
 
-// `buildTable` is the build's own settings; a good site file replaces its table. The folders
-// are chosen through `writable` and created.
+// `buildTable` is the build's own settings; a good site file replaces its table and may size
+// or turn off the chapter cache. The folders are chosen through `writable` and created (the
+// chapter cache's only by its first store).
 Startup prepareStartup(const CommandLine& line, const StartupPaths& paths, AppSettings buildTable,
                        const WritableProbe& writable);
 

@@ -60,6 +60,33 @@ TEST(SiteFile, AGoodFileGivesEveryValueOfItsTable) {
     EXPECT_TRUE(checkSiteFile(values).bookDirectory.empty());
 }
 
+TEST(SiteFile, TheCacheKeysAreOptionalAndSetTheCache) {
+    SiteFileValues values = goodValues();
+    SiteFileCheck check = checkSiteFile(values);
+    ASSERT_TRUE(check.valid);
+    EXPECT_TRUE(check.cacheEnabled);
+    AppSettings settings = buildSettings();
+    const std::uintmax_t defaultBytes = settings.chapterCacheBytes;
+    useSiteFile(settings, check);
+    EXPECT_EQ(settings.chapterCacheBytes, defaultBytes);
+
+    values["cache/size_mb"] = "1048576";
+    values["cache/enabled"] = "False";
+    check = checkSiteFile(values);
+    ASSERT_TRUE(check.valid) << check.key << " " << check.reason;
+    EXPECT_FALSE(check.cacheEnabled);
+    useSiteFile(settings, check);
+    EXPECT_EQ(settings.chapterCacheBytes, std::uintmax_t{1} << 40);
+
+    values["cache/size_mb"] = "64";
+    values["cache/enabled"] = "true";
+    check = checkSiteFile(values);
+    ASSERT_TRUE(check.valid) << check.key << " " << check.reason;
+    EXPECT_TRUE(check.cacheEnabled);
+    useSiteFile(settings, check);
+    EXPECT_EQ(settings.chapterCacheBytes, std::uintmax_t{64} << 20);
+}
+
 TEST(SiteFile, EachFaultNamesItsKeyAndGivesNoTable) {
     struct Case {
         std::string key;
@@ -101,6 +128,16 @@ TEST(SiteFile, EachFaultNamesItsKeyAndGivesNoTable) {
         {"marks/site3_domain", "顶点.cn", "must be nine ASCII characters"},     // nine bytes
         {"paths/books", "", "is empty"},
         {"paths/books", "books", "must be an absolute folder"},
+        {"cache/size_mb", "", "must be a whole number of megabytes from 1 to 1048576"},
+        {"cache/size_mb", "0", "must be a whole number of megabytes from 1 to 1048576"},
+        {"cache/size_mb", "-5", "must be a whole number of megabytes from 1 to 1048576"},
+        {"cache/size_mb", "12.5", "must be a whole number of megabytes from 1 to 1048576"},
+        {"cache/size_mb", "1048577", "must be a whole number of megabytes from 1 to 1048576"},
+        {"cache/size_mb", "99999999999999999999999",
+         "must be a whole number of megabytes from 1 to 1048576"},
+        {"cache/enabled", "", "must be true or false"},
+        {"cache/enabled", "no", "must be true or false"},
+        {"cache/enabled", "1", "must be true or false"},
     };
     for (const Case& c : cases) {
         SiteFileValues values = goodValues();

@@ -213,6 +213,49 @@ TEST_F(StartupTest, FilesGoBesideTheProgramOrToTheUsersFolders) {
     EXPECT_EQ(startup.settings.bookDirectory, paths_.programDirectory);
 }
 
+TEST_F(StartupTest, TheChapterCacheLivesInTheCacheFolderAndTheSiteFileSizesOrStopsIt) {
+    const fs::path folder = paths_.cacheHome / "Pelnoria" / "chapters";
+    const AppSettings build = buildSettings();
+    Startup startup = start({});
+    EXPECT_EQ(startup.settings.chapterCacheDirectory, folder);
+    EXPECT_EQ(startup.settings.chapterCacheBytes, build.chapterCacheBytes);
+    EXPECT_TRUE(startup.settings.readChapterCache);
+    // Made by the first store, not here.
+    EXPECT_FALSE(fs::exists(folder));
+
+    CommandLine noCache;
+    noCache.noCache = true;
+    startup = start(noCache);
+    EXPECT_EQ(startup.settings.chapterCacheDirectory, folder);  // still written
+    EXPECT_FALSE(startup.settings.readChapterCache);
+
+    write(configFile(), siteFileText("http://config.example", {{"cache/size_mb", "64"}}));
+    startup = start({});
+    EXPECT_TRUE(startup.problem.isEmpty()) << startup.problem.toStdString();
+    EXPECT_EQ(startup.settings.chapterCacheBytes, std::uintmax_t{64} << 20);
+    EXPECT_EQ(startup.settings.chapterCacheDirectory, folder);
+
+    write(configFile(), siteFileText("http://config.example", {{"cache/enabled", "false"}}));
+    startup = start({});
+    EXPECT_TRUE(startup.problem.isEmpty()) << startup.problem.toStdString();
+    EXPECT_TRUE(startup.settings.chapterCacheDirectory.empty());
+
+    // A fault in [cache] is a fault of the file, reported as any other.
+    write(configFile(), siteFileText("http://config.example", {{"cache/size_mb", "lots"}}));
+    startup = start({});
+    EXPECT_NE(startup.problem.toStdString().find("[cache] size_mb must be a whole number"),
+              std::string::npos)
+        << startup.problem.toStdString();
+    EXPECT_EQ(startup.settings.chapterCacheDirectory, folder);
+    EXPECT_EQ(startup.settings.chapterCacheBytes, build.chapterCacheBytes);
+
+    // With no cache folder known there is no cache, never one in the working folder.
+    paths_.cacheHome.clear();
+    EXPECT_TRUE(chapterCacheFolder(paths_).empty());
+    paths_.cacheHome = "relative";
+    EXPECT_TRUE(chapterCacheFolder(paths_).empty());
+}
+
 TEST(ExampleSiteFile, IsAGoodFileOfPlaceholderHosts) {
     const SiteFileOutcome outcome =
         readSiteFile(QStringLiteral(PELNORIA_SOURCE_DIR "/docs/pelnoria.example.ini"));
@@ -223,6 +266,8 @@ TEST(ExampleSiteFile, IsAGoodFileOfPlaceholderHosts) {
     }
     // The book folder is shown commented out: the example sets none.
     EXPECT_TRUE(outcome.check.bookDirectory.empty());
+    EXPECT_TRUE(outcome.check.cacheEnabled);
+    EXPECT_EQ(outcome.check.cacheBytes, std::uintmax_t{512} << 20);
 }
 
 TEST(ProgramIcon, HasTheThreeSizesOfTheDesktopIcon) {

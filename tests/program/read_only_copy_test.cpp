@@ -91,16 +91,20 @@ void makeOwned(const fs::path& dir, const User& user) {
         ADD_FAILURE() << "cannot hand " << dir << " to the test user";
 }
 
-// Runs the program with exactly `environment`, as `user`, until it exits or `timeout` passes
-// (then it is killed). Returns its wait status; stdout and stderr go to `log`.
-int runProgram(const fs::path& program, const std::vector<std::string>& environment,
-               const User& user, const fs::path& log, std::chrono::seconds timeout) {
+// Runs the program with `arguments` and exactly `environment`, as `user`, until it exits or
+// `timeout` passes (then it is killed). Returns its wait status; stdout and stderr go to `log`.
+int runProgram(const fs::path& program, const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment, const User& user, const fs::path& log,
+               std::chrono::seconds timeout) {
     std::vector<char*> envp;
     for (const std::string& entry : environment)
         envp.push_back(const_cast<char*>(entry.c_str()));
     envp.push_back(nullptr);
     const std::string path = program.string();
-    char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+    std::vector<char*> argv = {const_cast<char*>(path.c_str())};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (out < 0)
         return -1;
@@ -114,7 +118,7 @@ int runProgram(const fs::path& program, const std::vector<std::string>& environm
             (::setgroups(0, nullptr) != 0 || ::setgid(user.gid) != 0 || ::setuid(user.uid) != 0)) {
             ::_exit(126);
         }
-        ::execve(argv[0], argv, envp.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(out);
@@ -192,7 +196,7 @@ TEST(ReadOnlyCopy, SearchesAndSavesTheBookInTheUsersDownloadFolder) {
         "PELNORIA_SCREENSHOT_MS=25000",
     };
     const fs::path log = root / "program.log";
-    const int status = runProgram(program, environment, user, log, std::chrono::seconds(120));
+    const int status = runProgram(program, {}, environment, user, log, std::chrono::seconds(120));
     const std::string output = readFile(log);
 
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "\n" << output;
@@ -208,6 +212,25 @@ TEST(ReadOnlyCopy, SearchesAndSavesTheBookInTheUsersDownloadFolder) {
     for (const auto& entry : fs::directory_iterator(appDir))
         besideProgram.push_back(entry.path());
     EXPECT_EQ(besideProgram, std::vector<fs::path>{program});
+
+    // The chapters were kept in the user's cache folder; --clear-cache empties it with no
+    // display at all.
+    const fs::path chapters = home / ".cache" / "Pelnoria" / "chapters";
+    auto booksKept = [&chapters] {
+        std::error_code error;
+        return std::distance(fs::directory_iterator(chapters, error), fs::directory_iterator());
+    };
+    EXPECT_EQ(booksKept(), 1);
+    std::vector<std::string> headless;
+    for (const std::string& entry : environment) {
+        if (!entry.starts_with("QT_QPA_PLATFORM=") && !entry.starts_with("PELNORIA_SCREENSHOT"))
+            headless.push_back(entry);
+    }
+    const int cleared =
+        runProgram(program, {"--clear-cache"}, headless, user, log, std::chrono::seconds(30));
+    EXPECT_TRUE(WIFEXITED(cleared) && WEXITSTATUS(cleared) == 0) << cleared << readFile(log);
+    EXPECT_NE(readFile(log).find("is empty"), std::string::npos) << readFile(log);
+    EXPECT_EQ(booksKept(), 0);
 
     fs::permissions(appDir, fs::perms(0755));
     fs::remove_all(root);
