@@ -77,9 +77,14 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
     net::BodySink sink;
     sink.maxBytes = options.limits.maxBodyBytes;
     net::HeaderList headerList;
-    const net::TransferPlan plan{
-        !options.noRedirect, options.limits.maxRedirects, options.proxy, secure, method == 1,
-        target.rawPath,      target.rawAbsolute};
+    const net::TransferPlan plan{!options.noRedirect,
+                                 options.limits.maxRedirects,
+                                 options.proxy,
+                                 secure,
+                                 method == 1,
+                                 target.rawPath,
+                                 target.rawAbsolute,
+                                 options.limits.totalTimeoutMs};
 
     bool ready = net::applyCommonOptions(h) && net::fetchHeaderList(block, headerList) &&
                  net::applyMethod(h, kVerbs[method], body) && net::applyTransferPlan(h, plan);
@@ -113,7 +118,12 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
 
     // A failed transfer still hands back what arrived: the body so far, and the header block
     // when one came in.
-    net::performTransfer(h, plan, sink);
+    const net::TransferOutcome outcome = net::performTransfer(h, plan, sink);
+    if (outcome.outOfTime) {
+        // A page still arriving at the bound is no page: the caller retries it like any
+        // other failed fetch.
+        sink.body.clear();
+    }
 
     const Text raw = collector.block();
     if (!raw.empty() && raw.size() < kHeaderBufferBytes) {

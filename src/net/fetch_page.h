@@ -25,6 +25,8 @@ struct FetchOptions {
     NetLimits limits;
 };
 
+// A transfer stopped by limits.totalTimeoutMs is a failed fetch and gives an empty body; one
+// that broke off (connection lost, stalled, cut at maxBodyBytes) gives the bytes so far.
 Bytes fetchPage(const Text& url, FetchOptions& options);
 
 }  // namespace pel
