@@ -1,5 +1,6 @@
 #include "core/app_state.h"
 
+#include <algorithm>
 #include <exception>
 #include <string_view>
 #include <utility>
@@ -56,8 +57,22 @@ int ThreadRegistry::liveThreads() const {
     return live_;
 }
 
+namespace {
+
+std::size_t idleHandleCount(const AppSettings& settings) {
+    if (settings.idleHandles > 0) {
+        return static_cast<std::size_t>(settings.idleHandles);
+    }
+    return static_cast<std::size_t>(std::max(1, settings.maxChapterWorkers) + kSiteCount);
+}
+
+}  // namespace
+
 AppState::AppState(Window& window, Shell& shell, AppSettings settings)
-    : window(window), shell(shell), settings(std::move(settings)) {}
+    : window(window),
+      shell(shell),
+      settings(std::move(settings)),
+      handlePool(idleHandleCount(this->settings)) {}
 
 AppState::~AppState() {
     threads.shuttingDown = true;
@@ -75,6 +90,7 @@ Bytes AppState::fetch(const Text& url, int method) {
     FetchOptions options;
     options.method = method;
     options.cookieJar = &cookieJar;
+    options.handlePool = &handlePool;
     options.limits = settings.net;
     return fetchPage(url, options);
 }

@@ -18,6 +18,7 @@
 #include "core/shell.h"
 #include "core/window.h"
 #include "net/cookie_jar.h"
+#include "net/handle_pool.h"
 #include "net/net_limits.h"
 #include "text/text.h"
 
@@ -68,6 +69,9 @@ struct AppSettings {
     std::vector<int> chapterRetryPausesMs = {500, 2000};
     int maxChapterWorkers = 100;
     NetLimits net;
+    // fetchPage handles kept with their connections for the next request; 0: one for each
+    // chapter worker and each search worker.
+    int idleHandles = 0;
     int winHttpTimeoutSeconds = 0;  // 0: the client's own default of 30 s per phase
 };
 
@@ -157,7 +161,8 @@ class AppState {
     Window& window;
     Shell& shell;
     const AppSettings settings;
-    CookieJar cookieJar;  // the automatic cookie store of fetchPage
+    CookieJar cookieJar;    // the automatic cookie store of fetchPage
+    HandlePool handlePool;  // fetchPage's idle handles and their live connections
 
     Guarded<Text> bannerText;
     Guarded<UpdateInfo> updateInfo;
@@ -169,7 +174,8 @@ class AppState {
     // entry is swallowed on that thread.
     void startThread(ThreadEntry entry, int param);
 
-    // fetchPage with the URL and method alone, through the cookie jar and the limits.
+    // fetchPage with the URL and method alone, through the cookie jar, the handle pool and
+    // the limits.
     Bytes fetch(const Text& url, int method = 0);
 };
 

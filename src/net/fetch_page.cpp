@@ -5,6 +5,7 @@
 #include "net/cookie_jar.h"
 #include "net/curl_handles.h"
 #include "net/handle_cookies.h"
+#include "net/pooled_handle.h"
 #include "net/request_headers.h"
 #include "net/request_target.h"
 #include "net/response_headers.h"
@@ -64,7 +65,7 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
     // The automatic store is used only when the caller gave no cookies of its own; with
     // cookies given, nothing is sent from it and nothing is stored in it.
     CookieJar* const jar = options.cookies ? nullptr : options.cookieJar;
-    net::EasyHandle handle(curl_easy_init());
+    net::PooledHandle handle(options.handlePool, jar == nullptr);
     if (!handle) {
         return {};
     }
@@ -100,10 +101,14 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
         curl_easy_setopt(h, CURLOPT_HEADERDATA, &collector) == CURLE_OK &&
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &net::BodySink::write) == CURLE_OK &&
         curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink) == CURLE_OK;
+    if (ready && !options.limits.caFile.empty()) {
+        ready = curl_easy_setopt(h, CURLOPT_CAINFO, options.limits.caFile.c_str()) == CURLE_OK;
+    }
     // The handle's own cookie engine gets a private copy of the jar.
     std::vector<std::string> given;
     if (ready && jar != nullptr) {
         given = jar->lines();
+        handle.noteCookieEngine();
         ready = net::giveCookies(h, given);
     }
     if (!ready) {
@@ -116,10 +121,13 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
     }
 
     // A failed transfer still hands back what arrived: the body so far, and the header block
-    // when one came in.
+    // when one came in. Only a clean one leaves its handle, and its connection, for reuse.
     const net::TransferOutcome outcome = net::performTransfer(h, plan, sink);
     if (jar != nullptr) {
         jar->merge(given, net::heldCookies(h));
+    }
+    if (outcome.rc == CURLE_OK) {
+        handle.keep();
     }
     if (outcome.outOfTime) {
         // A page still arriving at the bound is no page: the caller retries it like any

@@ -1,7 +1,9 @@
-// Bounds that keep one request from holding a worker forever or exhausting memory.
+// Bounds that keep one request from holding a worker forever or exhausting memory, and the
+// trust store of its TLS connections.
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace pel {
 
@@ -13,6 +15,9 @@ struct NetLimits {
     long totalTimeoutMs = 120000;
     std::size_t maxBodyBytes = 64u << 20;  // body cut off here, as a body that broke off
     long maxRedirects = 10;
+    // A PEM file of certificates to trust in place of the system's store; empty for the
+    // system's. Only tests and benchmarks set it, for their own loopback TLS servers.
+    std::string caFile;
 };
 
 }  // namespace pel

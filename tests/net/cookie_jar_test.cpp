@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "net/fetch_page.h"
+#include "net/handle_pool.h"
 #include "raw_server.h"
 
 namespace pel {
@@ -97,6 +98,7 @@ class JarThroughFetchPage : public ::testing::Test {
     Bytes get(const std::string& host, const std::string& path) {
         FetchOptions options;
         options.cookieJar = &jar_;
+        options.handlePool = &pool_;
         return fetchPage("http://" + host + ":" + std::to_string(server_.port()) + path, options);
     }
     // The name=value pairs of a Cookie header.
@@ -118,6 +120,7 @@ class JarThroughFetchPage : public ::testing::Test {
 
     RawServer server_{&cookieSite};
     CookieJar jar_;
+    HandlePool pool_{8};
 };
 
 TEST_F(JarThroughFetchPage, SetChangedAndDeletedCookiesReachTheNextRequest) {
@@ -138,8 +141,9 @@ TEST_F(JarThroughFetchPage, SetChangedAndDeletedCookiesReachTheNextRequest) {
     EXPECT_EQ(get("localhost", "/echo"), "");
 }
 
-// Two sites (two host names of the loopback address) set cookies from many threads at once:
-// every cookie comes back to its own site, none is lost, none goes to the other site.
+// Two sites (two host names of the loopback address) set cookies from many threads at once,
+// their handles passing between threads and sites through one small pool: every cookie comes
+// back to its own site, none is lost, none goes to the other site.
 TEST_F(JarThroughFetchPage, TwoSitesFromManyThreadsKeepTheirOwnCookies) {
     const std::string hosts[] = {"127.0.0.1", "localhost"};
     const std::string tags[] = {"A", "B"};
