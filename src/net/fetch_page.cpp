@@ -101,6 +101,9 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
         curl_easy_setopt(h, CURLOPT_HEADERDATA, &collector) == CURLE_OK &&
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &net::BodySink::write) == CURLE_OK &&
         curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink) == CURLE_OK;
+    // A pooled handle keeps only its latest connection: at most one open socket per idle
+    // handle, however many hosts its requests went to.
+    ready = ready && curl_easy_setopt(h, CURLOPT_MAXCONNECTS, 1L) == CURLE_OK;
     if (ready && !options.limits.caFile.empty()) {
         ready = curl_easy_setopt(h, CURLOPT_CAINFO, options.limits.caFile.c_str()) == CURLE_OK;
     }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <thread>
@@ -55,6 +56,24 @@ TEST(HandlePool, SequentialCallsToOneHostShareOneConnection) {
     EXPECT_EQ(server.accepted(), 2);
 }
 
+TEST(HandlePool, AnIdleHandleKeepsOnlyItsLatestConnection) {
+    const RawServer::Responder page = [](const std::string&) {
+        return RawServer::keepAlive("200 OK", "", "p");
+    };
+    RawServer first(page);
+    RawServer second(page);
+    // curl closes the connection idle for longest, counted in milliseconds: the pauses make
+    // the first one the oldest.
+    HandlePool pool(1);
+    fetchThrough(pool, base(first) + "/");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    fetchThrough(pool, base(second) + "/");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    fetchThrough(pool, base(first) + "/");
+    EXPECT_EQ(first.accepted(), 2);
+    EXPECT_EQ(second.accepted(), 1);
+}
+
 TEST(HandlePool, AConnectionTheServerClosedDoesNotFailTheNextCall) {
     // Closed right after the answer, with no word that it would be.
     RawServer closing([](const std::string& request) {
@@ -68,14 +87,15 @@ TEST(HandlePool, AConnectionTheServerClosedDoesNotFailTheNextCall) {
     // Kept open, then closed when the next request arrives on it: the request went out on a
     // dead connection and is sent again on a new one.
     std::atomic<int> served{0};
+    HandlePool second(4);
     RawServer dropping([&](const std::string& request) {
         if (++served == 2) {
             return RawServer::Reply{};
         }
         return RawServer::keepAlive("200 OK", "", "page " + pathOf(request));
     });
-    EXPECT_EQ(fetchThrough(pool, base(dropping) + "/1"), "page /1");
-    EXPECT_EQ(fetchThrough(pool, base(dropping) + "/2"), "page /2");
+    EXPECT_EQ(fetchThrough(second, base(dropping) + "/1"), "page /1");
+    EXPECT_EQ(fetchThrough(second, base(dropping) + "/2"), "page /2");
     EXPECT_EQ(dropping.requests().size(), 3u);
     EXPECT_EQ(dropping.accepted(), 2);
 }
