@@ -7,8 +7,9 @@ bool giveCookies(CURL* handle, const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
         ok = ok && curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str()) == CURLE_OK;
     }
-    // An empty file name reads nothing and switches the engine on, also with no lines.
-    return ok && curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "") == CURLE_OK;
+    // An empty line adds no cookie and switches the engine on, also for an empty jar. (Not
+    // CURLOPT_COOKIEFILE: curl_easy_reset loses the file list it keeps, a leak per call.)
+    return ok && curl_easy_setopt(handle, CURLOPT_COOKIELIST, "") == CURLE_OK;
 }
 
 std::vector<std::string> heldCookies(CURL* handle) {
