@@ -1,5 +1,6 @@
 #include "core/app_state.h"
 
+#include <algorithm>
 #include <exception>
 #include <string_view>
 #include <utility>
@@ -60,10 +61,22 @@ int ThreadRegistry::liveThreads() const {
     return live_;
 }
 
+namespace {
+
+std::size_t idleHandleCount(const AppSettings& settings) {
+    if (settings.idleHandles > 0) {
+        return static_cast<std::size_t>(settings.idleHandles);
+    }
+    return static_cast<std::size_t>(std::max(1, settings.maxChapterWorkers) + kSiteCount);
+}
+
+}  // namespace
+
 AppState::AppState(Window& window, Shell& shell, AppSettings settings)
     : window(window),
       shell(shell),
       settings(std::move(settings)),
+      handlePool(idleHandleCount(this->settings)),
       threads(this->settings.threadStarter) {}
 
 AppState::~AppState() {
@@ -86,6 +99,7 @@ Bytes AppState::fetch(const Text& url, int method, const NetLimits& limits) {
     FetchOptions options;
     options.method = method;
     options.cookieJar = &cookieJar;
+    options.handlePool = &handlePool;
     options.limits = limits;
     return fetchPage(url, options);
 }

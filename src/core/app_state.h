@@ -22,6 +22,7 @@
 #include "core/shell.h"
 #include "core/window.h"
 #include "net/cookie_jar.h"
+#include "net/handle_pool.h"
 #include "net/net_limits.h"
 #include "text/text.h"
 
@@ -82,6 +83,9 @@ struct AppSettings {
     // and a hundred workers each holding a page must stay within memory.
     std::size_t maxChapterPageBytes = std::size_t{4} << 20;
     NetLimits net;
+    // fetchPage handles kept with their connections for the next request; 0: one for each
+    // chapter worker and each search worker.
+    int idleHandles = 0;
     int winHttpTimeoutSeconds = 0;  // 0: the client's own default of 30 s per phase
     // How threads are made; empty means startDetachedThread. Tests put in one that refuses.
     ThreadStarter threadStarter;
@@ -196,7 +200,8 @@ class AppState {
     Window& window;
     Shell& shell;
     const AppSettings settings;
-    CookieJar cookieJar;  // the automatic cookie store of fetchPage
+    CookieJar cookieJar;    // the automatic cookie store of fetchPage
+    HandlePool handlePool;  // fetchPage's idle handles and their live connections
 
     Guarded<Text> bannerText;
     Guarded<UpdateInfo> updateInfo;
@@ -210,7 +215,8 @@ class AppState {
     // ended.
     bool startThread(ThreadEntry entry, int param);
 
-    // fetchPage with the URL and method alone, through the cookie jar and the limits.
+    // fetchPage with the URL and method alone, through the cookie jar, the handle pool and
+    // the limits.
     Bytes fetch(const Text& url, int method = 0);
     Bytes fetch(const Text& url, int method, const NetLimits& limits);
 };

@@ -4,6 +4,8 @@
 
 #include "net/cookie_jar.h"
 #include "net/curl_handles.h"
+#include "net/handle_cookies.h"
+#include "net/pooled_handle.h"
 #include "net/request_headers.h"
 #include "net/request_target.h"
 #include "net/response_headers.h"
@@ -39,7 +41,10 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
     const net::RequestTarget target = net::requestTarget(hasScheme ? url : "http://" + url);
     const Text agent = singleLine(net::fetchUserAgent(options.headers));
 
-    net::EasyHandle handle(curl_easy_init());
+    // The automatic store is used only when the caller gave no cookies of its own; with
+    // cookies given, nothing is sent from it and nothing is stored in it.
+    CookieJar* const jar = options.cookies ? nullptr : options.cookieJar;
+    net::PooledHandle handle(options.handlePool, jar == nullptr);
     if (!handle) {
         return {};
     }
@@ -56,9 +61,10 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
     net::BodySink sink;
     sink.maxBytes = options.limits.maxBodyBytes;
     net::HeaderList headerList;
-    const net::TransferPlan plan{
-        !options.noRedirect, options.limits.maxRedirects, options.proxy, secure, method == 1,
-        target.rawPath,      target.rawAbsolute};
+    const net::TransferPlan plan{!options.noRedirect, options.limits.maxRedirects,
+                                 options.proxy,       secure,
+                                 method == 1,         target.rawPath,
+                                 target.rawAbsolute,  options.limits.totalTimeoutMs};
 
     bool ready = net::applyCommonOptions(h) && net::fetchHeaderList(block, headerList) &&
                  net::applyMethod(h, kVerbs[method], body) && net::applyTransferPlan(h, plan);
@@ -74,12 +80,18 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
         curl_easy_setopt(h, CURLOPT_HEADERDATA, &collector) == CURLE_OK &&
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &net::BodySink::write) == CURLE_OK &&
         curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink) == CURLE_OK;
-    // The automatic store is used only when the caller gave no cookies of its own; with
-    // cookies given, nothing is sent from it and nothing is stored in it.
-    if (ready && !options.cookies && options.cookieJar != nullptr &&
-        options.cookieJar->shareHandle() != nullptr) {
-        ready = curl_easy_setopt(h, CURLOPT_SHARE, options.cookieJar->shareHandle()) == CURLE_OK &&
-                curl_easy_setopt(h, CURLOPT_COOKIEFILE, "") == CURLE_OK;
+    // A pooled handle keeps only its latest connection: at most one open socket per idle
+    // handle, however many hosts its requests went to.
+    ready = ready && curl_easy_setopt(h, CURLOPT_MAXCONNECTS, 1L) == CURLE_OK;
+    if (ready && !options.limits.caFile.empty()) {
+        ready = curl_easy_setopt(h, CURLOPT_CAINFO, options.limits.caFile.c_str()) == CURLE_OK;
+    }
+    // The handle's own cookie engine gets a private copy of the jar.
+    std::vector<std::string> given;
+    if (ready && jar != nullptr) {
+        given = jar->lines();
+        handle.noteCookieEngine();
+        ready = net::giveCookies(h, given);
     }
     if (!ready) {
         return {};  // nothing was sent: the caller's arguments stay as they were
@@ -91,8 +103,19 @@ Bytes fetchPage(const Text& url, FetchOptions& options) {
     }
 
     // A failed transfer still hands back what arrived: the body so far, and the header block
-    // when one came in.
-    net::performTransfer(h, plan, sink);
+    // when one came in. Only a clean one leaves its handle, and its connection, for reuse.
+    const net::TransferOutcome outcome = net::performTransfer(h, plan, sink);
+    if (jar != nullptr) {
+        jar->merge(given, net::heldCookies(h));
+    }
+    if (outcome.rc == CURLE_OK) {
+        handle.keep();
+    }
+    if (outcome.outOfTime) {
+        // A page still arriving at the bound is no page: the caller retries it like any
+        // other failed fetch.
+        sink.body.clear();
+    }
 
     const Text raw = collector.block();
     if (!raw.empty() && raw.size() < kHeaderBufferBytes) {

@@ -110,8 +110,8 @@ Text fetchPageWinHttp(WinHttpRequest& request) {
     }
     CURL* h = handle.get();
     const net::TransferPlan plan{
-        !request.noRedirect, limits.maxRedirects, request.proxy,     secure,
-        request.method == 1, target.rawPath,      target.rawAbsolute};
+        !request.noRedirect, limits.maxRedirects, request.proxy,      secure,
+        request.method == 1, target.rawPath,      target.rawAbsolute, request.totalTimeoutMs};
     net::HeaderCollector collector(plan.follow);
     net::BodySink sink;
     sink.maxBytes = limits.maxBodyBytes;
@@ -172,7 +172,7 @@ Text fetchPageWinHttp(WinHttpRequest& request) {
         return {};
     }
 
-    const CURLcode rc = net::performTransfer(h, plan, sink);
+    const CURLcode rc = net::performTransfer(h, plan, sink).rc;
     bool readFailed = false;
     if (rc != CURLE_OK || !collector.finalComplete()) {
         if (!collector.finalComplete()) {

@@ -25,9 +25,13 @@ struct WinHttpRequest {
     Text proxyUser;
     Text proxyPassword;
     int timeoutSeconds = 0;  // per phase; 0 or less means 30
-    Text redirectLocation;   // out
-    Text statusText;         // out: "200 OK" or the numbered failure text
-    Bytes responseBody;      // out
+    // The whole request, redirects included (a trickling answer never trips the phases'
+    // bounds); 0 means no bound. Past it the request fails as any transfer does: 712 before
+    // the answer's header block is in, 713 with the bytes so far after it.
+    long totalTimeoutMs = 120000;
+    Text redirectLocation;  // out
+    Text statusText;        // out: "200 OK" or the numbered failure text
+    Bytes responseBody;     // out
 };
 
 Text fetchPageWinHttp(WinHttpRequest& request);

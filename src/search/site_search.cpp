@@ -21,6 +21,7 @@ Text fetchSearchPage(AppState& app, const SiteRules& rules, const Text& url) {
     WinHttpRequest request;
     request.url = url;
     request.timeoutSeconds = app.settings.winHttpTimeoutSeconds;
+    request.totalTimeoutMs = app.settings.net.totalTimeoutMs;
     return textFromBytes(fetchPageWinHttp(request));
 }
 

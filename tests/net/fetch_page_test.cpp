@@ -363,6 +363,63 @@ TEST(FetchPage, ServerThatNeverAnswersIsAbandoned) {
     EXPECT_EQ(options.responseHeaders, std::string(5000, ' '));
 }
 
+RawServer::Reply trickled(RawServer::Reply reply, int pauseMs) {
+    reply.trickleMs = pauseMs;
+    return reply;
+}
+
+// A server that keeps sending a byte now and then never trips the stall limit: the bound on
+// the whole request ends the call, redirects included, and what arrived is no page.
+TEST(FetchPage, AnswerStillArrivingAtTheTotalBoundIsNoPage) {
+    struct Case {
+        const char* label;
+        std::string path;
+        long totalTimeoutMs;
+        bool headerBlockIn;  // the answer's header block arrived before the bound
+    };
+    const Case cases[] = {
+        {"body trickles", "/body", 1500, true},
+        {"header block trickles", "/head", 800, false},
+        // Each hop alone ends within the bound, both together do not.
+        {"redirect followed by curl", "/hop", 700, false},
+        {"redirect followed hop by hop", "/hop\xB0\xA1", 700, false},
+    };
+    RawServer server([](const std::string& request) {
+        if (request.rfind("GET /body ", 0) == 0) {
+            return trickled(RawServer::http("200 OK", "", std::string(200, 'b')), 20);
+        }
+        if (request.rfind("GET /head ", 0) == 0) {
+            return trickled(RawServer::http("200 OK", "", "h"), 100);
+        }
+        if (request.rfind("GET /hop", 0) == 0) {
+            return trickled(RawServer::http("302 Found", "Location: /next\r\n", ""), 10);
+        }
+        return trickled(RawServer::http("200 OK", "", "hello"), 10);
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        FetchOptions options;
+        options.limits.totalTimeoutMs = c.totalTimeoutMs;
+        EXPECT_EQ(fetchPage(base(server) + c.path, options), "");
+        EXPECT_EQ(options.responseHeaders.rfind("HTTP/1.1 200 OK\r\n", 0) == 0, c.headerBlockIn);
+    }
+    // Within the bound the same answers are pages.
+    FetchOptions patient;
+    patient.limits.totalTimeoutMs = 10000;
+    EXPECT_EQ(fetchPage(base(server) + "/hop\xB0\xA1", patient), "hello");
+}
+
+// The stall limit is no bound on the whole request: a body that stops arriving keeps the
+// bytes that came, as any body that broke off.
+TEST(FetchPage, StalledBodyKeepsTheBytesSoFar) {
+    RawServer server([](const std::string&) {
+        return RawServer::Reply{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\np", true};
+    });
+    FetchOptions options;
+    options.limits.stallSeconds = 1;
+    EXPECT_EQ(fetchPage(base(server) + "/", options), "p");
+}
+
 TEST(FetchPage, ProxyServesHttpHopsOnly) {
     RawServer secureSite([](const std::string&) { return RawServer::Reply{}; });
     const std::string secureUrl = "https://127.0.0.1:" + std::to_string(secureSite.port()) + "/";

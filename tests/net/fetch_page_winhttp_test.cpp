@@ -215,5 +215,30 @@ TEST(FetchPageWinHttp, BodyThatBreaksOffKeepsItsBytesAndSaysSo) {
     EXPECT_EQ(request.cookiesOut, "s=1");
 }
 
+// A byte every 50 ms trips none of the per-phase bounds; the bound on the whole request ends
+// it as a failed transfer: no answer while the header block (2 s of it) is still arriving, a
+// body that broke off once it is in.
+TEST(FetchPageWinHttp, AnswerStillArrivingAtTheTotalBoundFails) {
+    RawServer server([](const std::string&) {
+        return RawServer::Reply{
+            "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + std::string(100, 'b'), false, 50};
+    });
+    WinHttpRequest head;
+    head.url = base(server) + "/";
+    head.timeoutSeconds = 5;
+    head.totalTimeoutMs = 1000;
+    EXPECT_EQ(fetchPageWinHttp(head), "");
+    EXPECT_EQ(head.statusText, gbk("712 服务器未响应!"));
+
+    WinHttpRequest body;
+    body.url = base(server) + "/";
+    body.timeoutSeconds = 5;
+    body.totalTimeoutMs = 4000;
+    const Text page = fetchPageWinHttp(body);
+    EXPECT_EQ(body.statusText, gbk("713 读取数据失败!"));
+    EXPECT_LT(page.size(), 100u);
+    EXPECT_EQ(page, std::string(page.size(), 'b'));
+}
+
 }  // namespace
 }  // namespace pel

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <stdexcept>
@@ -53,14 +54,15 @@ std::size_t contentLength(const std::string& head) {
     return std::stoul(l.substr(at + 17));
 }
 
-// Reads one request (head and Content-Length body), giving up after 3 s of silence.
-std::string readRequest(int fd) {
+// Reads one request (head and Content-Length body), giving up after 3 s of silence or when
+// the wake pipe says the server stops.
+std::string readRequest(int fd, int wakeFd) {
     std::string data;
     char buffer[4096];
     std::size_t wanted = std::string::npos;
     while (data.size() < wanted) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 3000) <= 0) {
+        pollfd p[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        if (::poll(p, 2, 3000) <= 0 || (p[1].revents & POLLIN) != 0) {
             break;
         }
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
@@ -114,34 +116,64 @@ void RawServer::acceptLoop() {
         }
         const int fd = ::accept(listenFd_, nullptr, nullptr);
         if (fd >= 0) {
+            {
+                std::lock_guard lock(mutex_);
+                ++accepted_;
+            }
             workers_.emplace_back([this, fd] { serve(fd); });
         }
     }
 }
 
 void RawServer::serve(int fd) {
-    const std::string request = readRequest(fd);
-    {
-        std::lock_guard lock(mutex_);
-        requests_.push_back(request);
-    }
-    const Reply reply = responder_(request);
-    if (reply.hold) {
-        std::unique_lock lock(mutex_);
-        stopped_.wait(lock, [this] { return stopping_; });
-    } else {
-        std::size_t sent = 0;
-        while (sent < reply.bytes.size()) {
-            const ssize_t n =
-                ::send(fd, reply.bytes.data() + sent, reply.bytes.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0) {
-                break;
-            }
-            sent += static_cast<std::size_t>(n);
+    for (bool first = true;; first = false) {
+        const std::string request = readRequest(fd, wakePipe_[0]);
+        if (!first && request.empty()) {
+            break;  // the client closed its kept connection, or stayed silent
+        }
+        {
+            std::lock_guard lock(mutex_);
+            requests_.push_back(request);
+        }
+        const Reply reply = responder_(request);
+        if (reply.hold) {
+            send(fd, reply);
+            std::unique_lock lock(mutex_);
+            stopped_.wait(lock, [this] { return stopping_; });
+            break;
+        }
+        if (!send(fd, reply) || !reply.keepOpen) {
+            break;
         }
     }
     ::shutdown(fd, SHUT_RDWR);
     ::close(fd);
+}
+
+bool RawServer::send(int fd, const Reply& reply) {
+    const std::size_t step = reply.trickleMs > 0 ? 1 : reply.bytes.size();
+    std::size_t sent = 0;
+    while (sent < reply.bytes.size()) {
+        const ssize_t n = ::send(fd, reply.bytes.data() + sent,
+                                 std::min(step, reply.bytes.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0) {
+            return false;
+        }
+        sent += static_cast<std::size_t>(n);
+        if (reply.trickleMs > 0) {
+            std::unique_lock lock(mutex_);
+            if (stopped_.wait_for(lock, std::chrono::milliseconds(reply.trickleMs),
+                                  [this] { return stopping_; })) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+int RawServer::accepted() const {
+    std::lock_guard lock(mutex_);
+    return accepted_;
 }
 
 std::vector<std::string> RawServer::requests() const {
@@ -159,6 +191,13 @@ RawServer::Reply RawServer::http(const std::string& status, const std::string& h
     return {"HTTP/1.1 " + status + "\r\n" + headerLines +
                 "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body,
             false};
+}
+
+RawServer::Reply RawServer::keepAlive(const std::string& status, const std::string& headerLines,
+                                      const std::string& body) {
+    Reply reply = http(status, headerLines, body);
+    reply.keepOpen = true;
+    return reply;
 }
 
 int closedPort() {

@@ -1,5 +1,6 @@
 // A loopback server on plain sockets for the cases a library server hides: it records every
-// request's exact bytes, and answers with exact bytes, a broken answer or no answer at all.
+// request's exact bytes, and answers with exact bytes, a broken answer, a trickle or no answer
+// at all. It counts the connections it accepted.
 #pragma once
 
 #include <condition_variable>
@@ -13,11 +14,15 @@ namespace pel::test {
 
 class RawServer {
   public:
-    // The bytes to send back for one request; std::nullopt-like `hold` keeps the connection
-    // open without a word until the server stops.
+    // The bytes to send back for one request. `hold` sends them and then keeps the
+    // connection open without another word until the server stops; `trickleMs` sends the bytes one
+    // at a time with that pause after each; `keepOpen` reads the next request on the same
+    // connection once the reply is out (else the server closes the connection).
     struct Reply {
         std::string bytes;
         bool hold = false;
+        int trickleMs = 0;
+        bool keepOpen = false;
     };
     using Responder = std::function<Reply(const std::string& request)>;
 
@@ -27,6 +32,7 @@ class RawServer {
     RawServer& operator=(const RawServer&) = delete;
 
     int port() const { return port_; }
+    int accepted() const;
     std::vector<std::string> requests() const;
     // Bytes of the first request, or "" when none came.
     std::string firstRequest() const;
@@ -34,10 +40,15 @@ class RawServer {
     // A reply with a status line, the given header lines and the body; Content-Length added.
     static Reply http(const std::string& status, const std::string& headerLines,
                       const std::string& body);
+    // The same, leaving the connection open for the next request.
+    static Reply keepAlive(const std::string& status, const std::string& headerLines,
+                           const std::string& body);
 
   private:
     void acceptLoop();
     void serve(int fd);
+    // False once the client has gone or the server is stopping.
+    bool send(int fd, const Reply& reply);
 
     Responder responder_;
     int listenFd_ = -1;
@@ -47,6 +58,7 @@ class RawServer {
     std::condition_variable stopped_;
     bool stopping_ = false;
     std::vector<std::string> requests_;
+    int accepted_ = 0;
     std::vector<std::thread> workers_;
     std::thread acceptor_;
 };
