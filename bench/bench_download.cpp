@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "child_site.h"
 #include "core/app_state.h"
 #include "demo/loopback_listen.h"
 #include "download/download_start.h"
@@ -39,16 +40,6 @@ namespace {
 constexpr int kChapters = 2000;
 constexpr int kLatencyMs = 20;
 constexpr int kWorkers = 100;
-
-std::string chapterPage(int i) {
-    std::string body;
-    for (int line = 0; line < 40; ++line) {
-        body += "第" + std::to_string(i) + "章的第" + std::to_string(line) +
-                "行，夜色沉沉，风从山口吹来。<br />\r\n";
-    }
-    return pel::gbk("<html>\r\n<div id=\"content\">" + body +
-                    "<script>read3();</script><script>bdshare();</script>\r\n</html>");
-}
 
 // Absolute links: site 2 takes a link holding its domain marker as it stands, scheme included.
 std::string indexPage(const std::string& base) {
@@ -77,51 +68,45 @@ class CountingQueue : public httplib::TaskQueue {
     httplib::ThreadPool pool_{256};
 };
 
-// The loopback site, in a child process; its port comes back through a pipe.
-class ChildSite {
+std::atomic<long>* sharedCounter() {
+    void* shared = mmap(nullptr, sizeof(std::atomic<long>), PROT_READ | PROT_WRITE,
+                        MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED)
+        std::abort();
+    return new (shared) std::atomic<long>(0);
+}
+
+// The loopback site, in a child process, counting the connections it accepts in memory the
+// parent shares.
+class DownloadSite {
   public:
     // With a certificate the site speaks TLS only.
-    explicit ChildSite(const pel::testing::TestCertificate* tls) : tls_(tls != nullptr) {
-        void* shared = mmap(nullptr, sizeof(std::atomic<long>), PROT_READ | PROT_WRITE,
-                            MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-        if (shared == MAP_FAILED)
-            std::abort();
-        accepted_ = new (shared) std::atomic<long>(0);
-        int fds[2];
-        if (pipe(fds) != 0)
-            std::abort();
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            // Its threads inherit the name, which keeps them apart from ours in a profile.
-            prctl(PR_SET_NAME, "bench-site");
-            if (tls != nullptr) {
-                httplib::SSLServer server(tls->certificate.c_str(), tls->key.c_str());
-                serve(server, fds[1]);
-            } else {
-                httplib::Server server;
-                serve(server, fds[1]);
-            }
-            _exit(0);
-        }
-        close(fds[1]);
-        if (read(fds[0], &port_, sizeof port_) != sizeof port_)
-            port_ = 0;
-        close(fds[0]);
-    }
-    ~ChildSite() {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        munmap(accepted_, sizeof(std::atomic<long>));
-    }
-    std::string hostPort() const { return "127.0.0.1:" + std::to_string(port_); }
-    std::string baseUrl() const { return (tls_ ? "https://" : "http://") + hostPort(); }
-    bool ok() const { return port_ > 0; }
+    explicit DownloadSite(const pel::testing::TestCertificate* tls)
+        : tls_(tls != nullptr),
+          accepted_(sharedCounter()),
+          child_([this, tls](const std::function<void(int)>& announce) {
+              // Its threads inherit the name, which keeps them apart from ours in a profile.
+              prctl(PR_SET_NAME, "bench-site");
+              if (tls != nullptr) {
+                  httplib::SSLServer server(tls->certificate.c_str(), tls->key.c_str());
+                  serve(server, announce);
+              } else {
+                  httplib::Server server;
+                  serve(server, announce);
+              }
+          }) {}
+    ~DownloadSite() { munmap(accepted_, sizeof(std::atomic<long>)); }
+    DownloadSite(const DownloadSite&) = delete;
+    DownloadSite& operator=(const DownloadSite&) = delete;
+    std::string hostPort() const { return child_.hostPort(); }
+    std::string baseUrl() const { return scheme() + hostPort(); }
+    bool ok() const { return child_.ok(); }
     // Connections accepted since the last call.
     long takeAccepted() { return accepted_->exchange(0); }
 
   private:
-    void serve(httplib::Server& server, int fd) {
+    std::string scheme() const { return tls_ ? "https://" : "http://"; }
+    void serve(httplib::Server& server, const std::function<void(int)>& announcePort) {
         if (!server.is_valid())
             _exit(1);
         server.new_task_queue = [this] { return new CountingQueue(accepted_); };
@@ -136,7 +121,7 @@ class ChildSite {
         // Built before the port opens, so the latency is the only cost of a page.
         std::vector<std::string> pages(kChapters + 1);
         for (int i = 1; i <= kChapters; ++i)
-            pages[i] = chapterPage(i);
+            pages[i] = pel::bench::longBookChapterPage(i);
         server.Get(R"(/long/(\d+)\.html)",
                    [&pages](const httplib::Request& req, httplib::Response& res) {
                        std::this_thread::sleep_for(std::chrono::milliseconds(kLatencyMs));
@@ -147,17 +132,14 @@ class ChildSite {
                        }
                        res.set_content(pages[i], "text/html");
                    });
-        port_ = pel::demo::bindLoopback(server);
-        index = indexPage(baseUrl());
-        if (write(fd, &port_, sizeof port_) != sizeof port_)
-            _exit(1);
-        close(fd);
+        const int port = pel::demo::bindLoopback(server);
+        index = indexPage(scheme() + "127.0.0.1:" + std::to_string(port));
+        announcePort(port);
         server.listen_after_bind();
     }
-    bool tls_;
-    std::atomic<long>* accepted_ = nullptr;
-    pid_t pid_ = -1;
-    int port_ = 0;
+    const bool tls_;
+    std::atomic<long>* const accepted_;
+    pel::bench::ChildSite child_;  // last: its child serves with the members above
 };
 
 double cpuSeconds() {
@@ -186,7 +168,7 @@ struct CurlRun {
 };
 
 // curl fetching every chapter page, 100 transfers at a time, as the yardstick.
-CurlRun runCurl(const ChildSite& site, const std::filesystem::path& dir,
+CurlRun runCurl(const DownloadSite& site, const std::filesystem::path& dir,
                 const std::filesystem::path& caFile) {
     const std::filesystem::path config = dir / "chapters.curl";
     {
@@ -221,7 +203,7 @@ void BM_ChapterDownload(benchmark::State& state, bool tls) {
         state.SkipWithError("no certificate: the openssl tool failed");
         return;
     }
-    ChildSite site(tls ? &certificate : nullptr);
+    DownloadSite site(tls ? &certificate : nullptr);
     if (!site.ok()) {
         state.SkipWithError("the loopback site did not start");
         return;

@@ -13,8 +13,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 
+#include "child_site.h"
 #include "core/app_state.h"
 #include "demo/loopback_listen.h"
 #include "download/download_start.h"
@@ -52,59 +54,26 @@ std::string indexPage() {
 
 // The loopback site, in a child process; its port comes back through a pipe. Every chapter
 // is streamed from one shared copy of the page.
-class ChildSite {
-  public:
-    ChildSite() {
-        int fds[2];
-        if (pipe(fds) != 0)
-            std::abort();
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            serve(fds[1]);
-            _exit(0);
-        }
-        close(fds[1]);
-        if (read(fds[0], &port_, sizeof port_) != sizeof port_)
-            port_ = 0;
-        close(fds[0]);
-    }
-    ~ChildSite() {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    std::string hostPort() const { return "127.0.0.1:" + std::to_string(port_); }
-    std::string baseUrl() const { return "http://" + hostPort(); }
-    bool ok() const { return port_ > 0; }
-
-  private:
-    static void serve(int fd) {
-        httplib::Server server;
-        server.new_task_queue = [] { return new httplib::ThreadPool(256); };
-        server.set_keep_alive_max_count(1);
-        const std::string index = indexPage();
-        const std::string page = oversizedPage();
-        server.Get("/huge/", [&](const httplib::Request&, httplib::Response& res) {
-            res.set_content(index, "text/html");
-        });
-        server.Get(
-            R"(/huge/(\d+)\.html)", [&page](const httplib::Request&, httplib::Response& res) {
-                res.set_content_provider(
-                    page.size(), "text/html",
-                    [&page](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                        return sink.write(page.data() + offset,
-                                          std::min<std::size_t>(length, std::size_t{64} << 10));
-                    });
+void serveOversizedSite(const std::function<void(int)>& announcePort) {
+    httplib::Server server;
+    server.new_task_queue = [] { return new httplib::ThreadPool(256); };
+    server.set_keep_alive_max_count(1);
+    const std::string index = indexPage();
+    const std::string page = oversizedPage();
+    server.Get("/huge/", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(index, "text/html");
+    });
+    server.Get(R"(/huge/(\d+)\.html)", [&page](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(
+            page.size(), "text/html",
+            [&page](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                return sink.write(page.data() + offset,
+                                  std::min<std::size_t>(length, std::size_t{64} << 10));
             });
-        int port = pel::demo::bindLoopback(server);
-        if (write(fd, &port, sizeof port) != sizeof port)
-            _exit(1);
-        close(fd);
-        server.listen_after_bind();
-    }
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
+    });
+    announcePort(pel::demo::bindLoopback(server));
+    server.listen_after_bind();
+}
 
 double peakRssMiB() {
     rusage usage{};
@@ -113,7 +82,7 @@ double peakRssMiB() {
 }
 
 void BM_OversizedChapterPages(benchmark::State& state) {
-    ChildSite site;
+    pel::bench::ChildSite site(serveOversizedSite);
     if (!site.ok()) {
         state.SkipWithError("the loopback site did not start");
         return;

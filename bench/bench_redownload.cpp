@@ -13,10 +13,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "child_site.h"
 #include "core/app_state.h"
 #include "demo/loopback_listen.h"
 #include "download/download_start.h"
@@ -31,16 +33,6 @@ namespace {
 constexpr int kChapters = 2000;
 constexpr int kLatencyMs = 20;
 
-std::string chapterPage(int i) {
-    std::string body;
-    for (int line = 0; line < 40; ++line) {
-        body += "第" + std::to_string(i) + "章的第" + std::to_string(line) +
-                "行，夜色沉沉，风从山口吹来。<br />\r\n";
-    }
-    return pel::gbk("<html>\r\n<div id=\"content\">" + body +
-                    "<script>read3();</script><script>bdshare();</script>\r\n</html>");
-}
-
 std::string indexPage() {
     std::string page = "<dl>\r\n";
     for (int i = 1; i <= kChapters; ++i) {
@@ -50,40 +42,24 @@ std::string indexPage() {
     return pel::gbk(page + "</dl>\r\n");
 }
 
-// The loopback site, in a child process; its port comes back through a pipe. It counts the
-// requests for the index and the chapters, and tells the count at /requests.
-class ChildSite {
+// The loopback site, in a child process. It counts the requests for the index and the
+// chapters, and tells the count at /requests.
+class CountingSite {
   public:
-    explicit ChildSite(int indexLatencyMs = 0) : indexLatencyMs_(indexLatencyMs) {
-        int fds[2];
-        if (pipe(fds) != 0)
-            std::abort();
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            serve(fds[1]);
-            _exit(0);
-        }
-        close(fds[1]);
-        if (read(fds[0], &port_, sizeof port_) != sizeof port_)
-            port_ = 0;
-        close(fds[0]);
-    }
-    ~ChildSite() {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    std::string hostPort() const { return "127.0.0.1:" + std::to_string(port_); }
-    std::string baseUrl() const { return "http://" + hostPort(); }
-    bool ok() const { return port_ > 0; }
+    explicit CountingSite(int indexLatencyMs)
+        : indexLatencyMs_(indexLatencyMs),
+          child_([this](const std::function<void(int)>& announce) { serve(announce); }) {}
+    std::string hostPort() const { return child_.hostPort(); }
+    std::string baseUrl() const { return child_.baseUrl(); }
+    bool ok() const { return child_.ok(); }
     long requests() const {
-        httplib::Client client("127.0.0.1", port_);
+        httplib::Client client("127.0.0.1", child_.port());
         const auto res = client.Get("/requests");
         return res && res->status == 200 ? std::stol(res->body) : -1;
     }
 
   private:
-    void serve(int fd) const {
+    void serve(const std::function<void(int)>& announcePort) const {
         httplib::Server server;
         std::atomic<long> requests{0};
         server.new_task_queue = [] { return new httplib::ThreadPool(256); };
@@ -101,7 +77,7 @@ class ChildSite {
         // Built before the port opens, so the latency is the only cost of a page.
         std::vector<std::string> pages(kChapters + 1);
         for (int i = 1; i <= kChapters; ++i)
-            pages[i] = chapterPage(i);
+            pages[i] = pel::bench::longBookChapterPage(i);
         server.Get(R"(/long/(\d+)\.html)",
                    [&pages, &requests](const httplib::Request& req, httplib::Response& res) {
                        requests.fetch_add(1);
@@ -113,19 +89,15 @@ class ChildSite {
                        }
                        res.set_content(pages[i], "text/html");
                    });
-        int port = pel::demo::bindLoopback(server);
-        if (write(fd, &port, sizeof port) != sizeof port)
-            _exit(1);
-        close(fd);
+        announcePort(pel::demo::bindLoopback(server));
         server.listen_after_bind();
     }
-    int indexLatencyMs_ = 0;
-    pid_t pid_ = -1;
-    int port_ = 0;
+    const int indexLatencyMs_;
+    pel::bench::ChildSite child_;  // last: its child serves with the members above
 };
 
 void BM_CachedRedownload(benchmark::State& state) {
-    ChildSite site(kLatencyMs);
+    CountingSite site(kLatencyMs);
     if (!site.ok()) {
         state.SkipWithError("the loopback site did not start");
         return;
